@@ -44,7 +44,7 @@ private:
 UrlError transportFailure(QNetworkAccessManager& manager, const QNetworkRequest& request)
 {
     try {
-        orvane::testing::awaitTask(sendRequest(manager, request, "GET"));
+        testsupport::awaitTask(sendRequest(manager, request, "GET"));
     } catch (const UrlError& error) {
         return error;
     }
@@ -61,7 +61,7 @@ TEST(HttpExchange, HandsBackErrorStatusesWithTheirBody)
         socket->disconnectFromHost();
     });
     QNetworkAccessManager manager;
-    const HttpResponse response = orvane::testing::awaitTask(sendRequest(manager, makeRequest(peer.url()), "GET"));
+    const HttpResponse response = testsupport::awaitTask(sendRequest(manager, makeRequest(peer.url()), "GET"));
     EXPECT_EQ(response.statusCode, 404);
     EXPECT_EQ(response.body, "missing");
     EXPECT_TRUE(response.isHttpFailure());
@@ -80,7 +80,7 @@ TEST(HttpExchange, SendsTheBodyFromADevice)
     QBuffer body;
     body.setData("hello body");
     body.open(QIODevice::ReadOnly);
-    const HttpResponse response = orvane::testing::awaitTask(sendRequest(manager, makeRequest(peer.url()), "POST", &body));
+    const HttpResponse response = testsupport::awaitTask(sendRequest(manager, makeRequest(peer.url()), "POST", &body));
     EXPECT_EQ(response.statusCode, 201);
     EXPECT_FALSE(response.isHttpFailure());
     EXPECT_TRUE(peer.received().contains("Content-Length: 10\r\n"));

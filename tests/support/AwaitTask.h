@@ -8,7 +8,7 @@
 #include <optional>
 #include <type_traits>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 // Runs a coroutine to its end in a nested event loop and hands back its
 // result, rethrowing what it threw. (QCoro::waitFor never returns when the
@@ -41,4 +41,4 @@ T awaitTask(QCoro::Task<T> task)
         return std::move(*result);
 }
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport
