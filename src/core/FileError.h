@@ -19,7 +19,10 @@ public:
     const QString& path() const { return path_; }
     const QString& reason() const { return reason_; }
 
-    bool operator==(const FileError& other) const = default;
+    bool operator==(const FileError& other) const
+    {
+        return kind_ == other.kind_ && path_ == other.path_ && reason_ == other.reason_;
+    }
 
 protected:
     QString genericDescription() const override;

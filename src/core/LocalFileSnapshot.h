@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace orvane {
+
+// The fingerprint of a local file: where it is, how big, when it changed and,
+// when taken with hashing, what it holds.
+struct LocalFileSnapshot {
+    QString path;
+    QString fileExtension;
+    qint64 fileSize = 0;
+    QDateTime modifiedAt;
+    std::optional<QString> sha256;
+
+    // Throws FileError when nothing exists at the path or it cannot be read,
+    // OrvaneError::localFileUnavailable when it has no size or date (a directory).
+    static LocalFileSnapshot inspect(const QUrl& fileURL, bool includeSHA256);
+
+    // Same file, same content: paths and extensions equal under Unicode
+    // canonical equivalence, sizes equal, and the hashes equal when both are
+    // known, else modification dates less than a second apart.
+    bool matches(const LocalFileSnapshot& other) const;
+
+    bool operator==(const LocalFileSnapshot&) const = default;
+};
+
+// Text comparison under Unicode canonical equivalence (NFC forms); case matters.
+bool canonicallyEquivalent(const QString& a, const QString& b);
+
+} // namespace orvane
