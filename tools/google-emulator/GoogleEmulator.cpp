@@ -1,0 +1,120 @@
+#include "GoogleEmulator.h"
+
+#include "HtmlPage.h"
+
+#include <QTimer>
+
+namespace orvane::emulator {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qsizetype formBodyLimit = 1024 * 1024;
+constexpr qsizetype metadataBodyLimit = 1024 * 1024;
+
+std::unique_ptr<BodySink> answer(HttpResponse response)
+{
+    return std::make_unique<FixedResponseSink>(std::move(response));
+}
+
+std::unique_ptr<BodySink> buffered(BufferedBodySink::Handler handler)
+{
+    HttpResponse tooLarge = HttpResponse::html(413, html::page(u"Request Entity Too Large"_s, u"<h1>Request Entity Too Large</h1>"_s));
+    return std::make_unique<BufferedBodySink>(formBodyLimit, std::move(handler), std::move(tooLarge));
+}
+
+HttpResponse notFound()
+{
+    return HttpResponse::html(404, html::page(u"Not Found"_s, u"<h1>404. That’s an error.</h1>\n<p>The requested URL was not found on this server.</p>"_s));
+}
+
+HttpResponse methodNotAllowed(const QByteArray& allowed)
+{
+    HttpResponse response = HttpResponse::html(405, html::page(u"Method Not Allowed"_s, u"<h1>405. That’s an error.</h1>"_s));
+    response.headers.append("Allow"_ba, allowed);
+    return response;
+}
+
+} // namespace
+
+GoogleEmulator::GoogleEmulator(EmulatorSettings settings, const QUrl& rootUrl)
+    : m_settings(std::move(settings))
+    , m_resources(rootUrl)
+    , m_oauth(m_settings, m_grants)
+    , m_drive(m_store, m_grants, m_resources)
+    , m_pages(m_store)
+    , m_control(m_store, m_grants, m_log, m_faults, m_resources)
+{
+}
+
+void GoogleEmulator::handle(const HttpRequestHead& head, const HttpExchange& exchange)
+{
+    if (head.path.startsWith(ControlApi::prefix)) {
+        exchange.receiveBody(m_control.route(head));
+        return;
+    }
+    const quint64 recordId = m_log.add(head);
+    const std::optional<FaultAction> fault = m_faults.take(head.method, head.path);
+    if (!fault) {
+        dispatch(head, exchange, recordId);
+    } else if (const auto* status = std::get_if<AnswerWithStatus>(&*fault)) {
+        exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, answer(ControlApi::faultResponse(*status))));
+    } else if (const auto* stall = std::get_if<Stall>(&*fault)) {
+        QTimer::singleShot(stall->duration, [this, head, exchange, recordId] { dispatch(head, exchange, recordId); });
+    } else {
+        exchange.drop();
+    }
+}
+
+void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId)
+{
+    std::unique_ptr<BodySink> sink;
+    try {
+        sink = std::make_unique<RefusalGuardSink>(route(head));
+    } catch (const RequestRefused& refusal) {
+        sink = answer(refusal.response());
+    }
+    exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, std::move(sink)));
+}
+
+std::unique_ptr<BodySink> GoogleEmulator::route(const HttpRequestHead& head)
+{
+    const QByteArray& path = head.path;
+    const QByteArray& method = head.method;
+    if (path == "/o/oauth2/v2/auth"_ba) {
+        if (method != "GET"_ba)
+            return answer(methodNotAllowed("GET"_ba));
+        return answer(m_oauth.authorize(head.query));
+    }
+    if (path == OAuthService::decisionPath()) {
+        if (method != "POST"_ba)
+            return answer(methodNotAllowed("POST"_ba));
+        return buffered([this, headers = head.headers](const QByteArray& body) { return m_oauth.decide(headers, body); });
+    }
+    if (path == "/token"_ba) {
+        if (method != "POST"_ba)
+            return answer(methodNotAllowed("POST"_ba));
+        return buffered([this, headers = head.headers](const QByteArray& body) { return m_oauth.token(headers, body); });
+    }
+    if (path == "/drive/v3/files"_ba) {
+        if (method == "GET"_ba)
+            return answer(m_drive.listFiles(head));
+        if (method == "POST"_ba)
+            return buffered([this, head](const QByteArray& body) { return m_drive.createFile(head, body); });
+        return answer(methodNotAllowed("GET, POST"_ba));
+    }
+    if (path == "/upload/drive/v3/files"_ba) {
+        if (method != "POST"_ba)
+            return answer(methodNotAllowed("POST"_ba));
+        return m_drive.upload(head);
+    }
+    if (std::optional<HttpResponse> page = m_pages.serve(path)) {
+        if (method != "GET"_ba && method != "HEAD"_ba)
+            return answer(methodNotAllowed("GET, HEAD"_ba));
+        return answer(std::move(*page));
+    }
+    return answer(notFound());
+}
+
+} // namespace orvane::emulator

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "EmulatorSettings.h"
+#include "control/ControlApi.h"
+#include "control/FaultPlan.h"
+#include "control/RequestLog.h"
+#include "drive/DriveResources.h"
+#include "drive/DriveService.h"
+#include "drive/DriveStore.h"
+#include "drive/Pages.h"
+#include "http/RequestHandler.h"
+#include "oauth/OAuthGrants.h"
+#include "oauth/OAuthService.h"
+
+#include <QUrl>
+
+namespace orvane::emulator {
+
+// Routes each request to the service that answers it, after recording it and
+// applying any injected fault. Control requests are neither recorded nor faulted.
+class GoogleEmulator final : public RequestHandler {
+public:
+    GoogleEmulator(EmulatorSettings settings, const QUrl& rootUrl);
+
+    void handle(const HttpRequestHead& head, const HttpExchange& exchange) override;
+
+private:
+    void dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId);
+    std::unique_ptr<BodySink> route(const HttpRequestHead& head);
+
+    EmulatorSettings m_settings;
+    DriveStore m_store;
+    OAuthGrants m_grants;
+    RequestLog m_log;
+    FaultPlan m_faults;
+    DriveResources m_resources;
+    OAuthService m_oauth;
+    DriveService m_drive;
+    Pages m_pages;
+    ControlApi m_control;
+};
+
+} // namespace orvane::emulator

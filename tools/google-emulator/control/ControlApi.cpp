@@ -1,0 +1,173 @@
+#include "ControlApi.h"
+
+#include "GoogleErrors.h"
+
+#include <QJsonDocument>
+
+namespace orvane::emulator {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qsizetype controlBodyLimit = 1024 * 1024;
+
+HttpResponse controlError(int status, const QString& message)
+{
+    return HttpResponse::json(status, QJsonObject{{u"error"_s, message}});
+}
+
+HttpResponse done()
+{
+    return HttpResponse::json(200, QJsonObject{});
+}
+
+QString faultReason(int status)
+{
+    switch (status) {
+    case 401: return u"authError"_s;
+    case 403: return u"forbidden"_s;
+    case 404: return u"notFound"_s;
+    case 429: return u"rateLimitExceeded"_s;
+    default: return status >= 500 ? u"backendError"_s : u"badRequest"_s;
+    }
+}
+
+std::optional<FaultAction> faultAction(const QJsonObject& request, QString* problem)
+{
+    const bool hasStatus = request.contains(u"status"_s);
+    const bool hasStall = request.contains(u"stallMilliseconds"_s);
+    const bool hasDrop = request.contains(u"drop"_s);
+    if (int(hasStatus) + int(hasStall) + int(hasDrop) != 1) {
+        *problem = u"Give exactly one of \"status\", \"stallMilliseconds\" and \"drop\"."_s;
+        return std::nullopt;
+    }
+    if (hasStatus) {
+        const int status = request.value(u"status"_s).toInt(-1);
+        if (status < 100 || status > 599) {
+            *problem = u"\"status\" must be an HTTP status code."_s;
+            return std::nullopt;
+        }
+        return AnswerWithStatus{status, request.value(u"body"_s).toString().toUtf8(), request.value(u"contentType"_s).toString().toUtf8()};
+    }
+    if (hasStall) {
+        const int milliseconds = request.value(u"stallMilliseconds"_s).toInt(-1);
+        if (milliseconds < 0) {
+            *problem = u"\"stallMilliseconds\" must be a number of milliseconds."_s;
+            return std::nullopt;
+        }
+        return Stall{std::chrono::milliseconds(milliseconds)};
+    }
+    if (request.value(u"drop"_s) != QJsonValue(true)) {
+        *problem = u"\"drop\" must be true."_s;
+        return std::nullopt;
+    }
+    return DropConnection{};
+}
+
+} // namespace
+
+ControlApi::ControlApi(DriveStore& store, OAuthGrants& grants, RequestLog& log, FaultPlan& faults, const DriveResources& resources)
+    : m_store(store), m_grants(grants), m_log(log), m_faults(faults), m_resources(resources)
+{
+}
+
+HttpResponse ControlApi::faultResponse(const AnswerWithStatus& fault)
+{
+    if (fault.body.isEmpty())
+        return google::apiError(fault.status, faultReason(fault.status), QString::fromLatin1(reasonPhrase(fault.status)));
+    HttpResponse response{.status = fault.status, .headers = {}, .body = fault.body};
+    response.headers.append("Content-Type"_ba, fault.contentType.isEmpty() ? "application/json; charset=UTF-8"_ba : fault.contentType);
+    return response;
+}
+
+std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
+{
+    const QByteArray resource = head.path.sliced(prefix.size());
+    const bool get = head.method == "GET"_ba;
+    const bool post = head.method == "POST"_ba;
+    auto answer = [](HttpResponse response) { return std::make_unique<FixedResponseSink>(std::move(response)); };
+
+    if (resource == "files"_ba && get)
+        return answer(files());
+    if (resource == "requests"_ba && get)
+        return answer(HttpResponse::json(200, QJsonObject{{u"requests"_s, m_log.toJson()}}));
+    if (resource == "reset"_ba && post)
+        return answer(reset());
+    if (resource == "tokens/expire"_ba && post) {
+        m_grants.expireAccessTokens();
+        return answer(done());
+    }
+    if (resource == "faults"_ba && post)
+        return std::make_unique<BufferedBodySink>(controlBodyLimit, [this](const QByteArray& body) { return addFault(body); },
+                                                  controlError(413, u"The request body is too large."_s));
+    const QList<QByteArray> segments = resource.split('/');
+    if (segments.size() == 3 && segments[0] == "files"_ba && segments[2] == "trash"_ba && post)
+        return answer(trash(QString::fromUtf8(QByteArray::fromPercentEncoding(segments[1]))));
+    return answer(controlError(404, u"No control endpoint %1 %2."_s.arg(QString::fromLatin1(head.method), QString::fromLatin1(head.path))));
+}
+
+HttpResponse ControlApi::files() const
+{
+    QJsonArray files;
+    for (const DriveItem* item : m_store.items()) {
+        QJsonObject properties;
+        for (auto property = item->appProperties.cbegin(); property != item->appProperties.cend(); ++property)
+            properties.insert(property.key(), *property);
+        QJsonObject file{
+            {u"id"_s, item->id},
+            {u"name"_s, item->name},
+            {u"mimeType"_s, item->mimeType},
+            {u"parents"_s, QJsonArray::fromStringList(item->parents)},
+            {u"appProperties"_s, properties},
+            {u"description"_s, item->description},
+            {u"clientId"_s, item->clientId},
+            {u"trashed"_s, item->trashed},
+            {u"size"_s, item->size},
+            {u"sha256"_s, QString::fromLatin1(item->sha256)},
+            {u"webViewLink"_s, m_resources.webViewLink(*item)},
+        };
+        if (item->sourceMimeType)
+            file.insert(u"sourceMimeType"_s, *item->sourceMimeType);
+        files.append(file);
+    }
+    return HttpResponse::json(200, QJsonObject{{u"rootFolderId"_s, m_store.rootFolderId()}, {u"files"_s, files}});
+}
+
+HttpResponse ControlApi::addFault(const QByteArray& body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject())
+        return controlError(400, u"A fault is a JSON object."_s);
+    const QJsonObject request = document.object();
+    const QString path = request.value(u"path"_s).toString();
+    if (!path.startsWith(u'/'))
+        return controlError(400, u"\"path\" must be a request path starting with /."_s);
+    const int count = request.value(u"count"_s).toInt(1);
+    if (count < 1)
+        return controlError(400, u"\"count\" must be 1 or more."_s);
+    QString problem;
+    std::optional<FaultAction> action = faultAction(request, &problem);
+    if (!action)
+        return controlError(400, problem);
+    m_faults.add({.path = path.toUtf8(), .method = request.value(u"method"_s).toString().toUtf8(), .remaining = count, .action = *action});
+    return done();
+}
+
+HttpResponse ControlApi::trash(const QString& id)
+{
+    if (!m_store.trash(id))
+        return controlError(404, u"No file or folder has the ID %1."_s.arg(id));
+    return done();
+}
+
+HttpResponse ControlApi::reset()
+{
+    m_store.clear();
+    m_grants.clear();
+    m_log.clear();
+    m_faults.clear();
+    return done();
+}
+
+} // namespace orvane::emulator

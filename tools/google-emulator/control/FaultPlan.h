@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <chrono>
+#include <optional>
+#include <variant>
+
+namespace orvane::emulator {
+
+// Answer with this status (and body) instead of handling the request.
+struct AnswerWithStatus {
+    int status;
+    QByteArray body;
+    QByteArray contentType;
+};
+// Hold the request this long, then handle it as usual.
+struct Stall {
+    std::chrono::milliseconds duration;
+};
+// Close the connection without an answer.
+struct DropConnection {};
+
+using FaultAction = std::variant<AnswerWithStatus, Stall, DropConnection>;
+
+// Faults injected by tests: each applies to the next count requests for a path
+// (and method, when given), first injected first.
+class FaultPlan {
+public:
+    struct Fault {
+        QByteArray path;
+        QByteArray method; // empty: any method
+        int remaining;
+        FaultAction action;
+    };
+
+    void add(Fault fault);
+    // The fault for this request, counted as used.
+    std::optional<FaultAction> take(const QByteArray& method, const QByteArray& path);
+    void clear();
+
+private:
+    QList<Fault> m_faults;
+};
+
+} // namespace orvane::emulator

@@ -1,0 +1,45 @@
+#include "DelimitedText.h"
+
+namespace orvane::emulator {
+
+QList<QStringList> parseDelimitedText(const QString& text, QChar delimiter, bool textIsComplete)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool recordStarted = false;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const QChar c = text[index];
+        recordStarted = true;
+        if (quoted) {
+            if (c == u'"' && index + 1 < text.size() && text[index + 1] == u'"') {
+                field += u'"';
+                ++index;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"' && field.isEmpty()) {
+            quoted = true;
+        } else if (c == delimiter) {
+            record.append(std::exchange(field, {}));
+        } else if (c == u'\n' || c == u'\r') {
+            if (c == u'\r' && index + 1 < text.size() && text[index + 1] == u'\n')
+                ++index;
+            record.append(std::exchange(field, {}));
+            records.append(std::exchange(record, {}));
+            recordStarted = false;
+        } else {
+            field += c;
+        }
+    }
+    if (recordStarted && textIsComplete) {
+        record.append(field);
+        records.append(record);
+    }
+    return records;
+}
+
+} // namespace orvane::emulator

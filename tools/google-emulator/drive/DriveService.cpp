@@ -1,0 +1,218 @@
+#include "DriveService.h"
+
+#include "DriveQuery.h"
+#include "DriveUpload.h"
+#include "GoogleErrors.h"
+#include "Sha256.h"
+#include "http/MediaType.h"
+
+#include <QJsonArray>
+
+namespace orvane::emulator {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int defaultPageSize = 100;
+constexpr int maximumPageSize = 1000;
+
+// Google types a file of a media type can be converted into.
+bool canConvert(const QString& mediaType, const QString& googleType)
+{
+    static const QHash<QString, QStringList> imports{
+        {mime::spreadsheet,
+         {u"text/csv"_s, u"text/tab-separated-values"_s, u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s,
+          u"application/vnd.ms-excel"_s, u"application/vnd.oasis.opendocument.spreadsheet"_s}},
+        {mime::document,
+         {u"application/vnd.openxmlformats-officedocument.wordprocessingml.document"_s, u"application/msword"_s, u"text/plain"_s,
+          u"text/html"_s, u"application/rtf"_s, u"application/vnd.oasis.opendocument.text"_s}},
+        {mime::presentation,
+         {u"application/vnd.openxmlformats-officedocument.presentationml.presentation"_s, u"application/vnd.ms-powerpoint"_s,
+          u"application/vnd.oasis.opendocument.presentation"_s}},
+    };
+    return imports.value(googleType).contains(mediaType);
+}
+
+// The query's parameters, refusing any the endpoint does not take, and repeats.
+FormFields checkedQuery(const QByteArray& query, const QStringList& accepted)
+{
+    const std::optional<FormFields> fields = FormFields::parse(query);
+    if (!fields)
+        throw RequestRefused(google::apiError(400, u"badRequest"_s, u"Bad Request"_s));
+    for (const auto& [name, value] : fields->items()) {
+        if (!accepted.contains(name))
+            throw RequestRefused(google::invalidParameter(
+                name, u"Invalid JSON payload received. Unknown name \"%1\": Cannot bind query parameter. Field '%1' could not be found "
+                      u"in request message."_s.arg(name)));
+        if (fields->count(name) > 1)
+            throw RequestRefused(google::invalidParameter(name, u"The parameter '%1' is given more than once."_s.arg(name)));
+    }
+    for (const QString& flag : {u"supportsAllDrives"_s, u"includeItemsFromAllDrives"_s, u"prettyPrint"_s}) {
+        if (const std::optional<QString> value = fields->value(flag); value && *value != u"true"_s && *value != u"false"_s)
+            throw RequestRefused(google::invalidParameter(flag, u"Invalid value '%1'. Expected true or false."_s.arg(*value)));
+    }
+    if (const std::optional<QString> alt = fields->value(u"alt"_s); alt && *alt != u"json"_s)
+        throw RequestRefused(google::invalidParameter(u"alt"_s, u"Invalid value '%1'. The emulator answers in JSON only."_s.arg(*alt)));
+    return *fields;
+}
+
+const QStringList commonParameters{u"fields"_s, u"supportsAllDrives"_s, u"prettyPrint"_s, u"alt"_s};
+
+FieldSelection checkedFieldSelection(const FormFields& query, const ResourceShape& shape, const FieldSelection& fallback)
+{
+    const std::optional<QString> text = query.value(u"fields"_s);
+    if (!text)
+        return fallback;
+    QString invalidField;
+    std::optional<FieldSelection> selection = FieldSelection::parse(*text, shape, &invalidField);
+    if (!selection)
+        throw RequestRefused(google::invalidParameter(u"fields"_s, u"Invalid field selection %1"_s.arg(invalidField)));
+    return std::move(*selection);
+}
+
+} // namespace
+
+DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources)
+    : m_store(store), m_grants(grants), m_resources(resources)
+{
+}
+
+QString DriveService::authorizedClient(const HttpRequestHead& head) const
+{
+    const std::optional<QByteArray> authorization = head.headers.value("Authorization"_ba);
+    if (!authorization)
+        throw RequestRefused(google::missingCredentials());
+    const QList<QByteArray> words = authorization->split(' ');
+    if (words.size() != 2 || words[0].compare("Bearer"_ba, Qt::CaseInsensitive) != 0)
+        throw RequestRefused(google::invalidCredentials());
+    const std::optional<QString> clientId = m_grants.clientOfAccessToken(QString::fromLatin1(words[1]));
+    if (!clientId)
+        throw RequestRefused(google::invalidCredentials());
+    return *clientId;
+}
+
+HttpResponse DriveService::listFiles(const HttpRequestHead& head)
+{
+    const QString clientId = authorizedClient(head);
+    const FormFields query = checkedQuery(
+        head.query, commonParameters + QStringList{u"q"_s, u"pageSize"_s, u"pageToken"_s, u"spaces"_s, u"corpora"_s, u"includeItemsFromAllDrives"_s});
+    const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileListShape(), DriveResources::defaultFileListFields());
+
+    const std::optional<DriveQuery> search = DriveQuery::parse(query.value(u"q"_s).value_or(QString()));
+    if (!search)
+        throw RequestRefused(google::invalidParameter(u"q"_s, u"Invalid Value"_s));
+    int pageSize = defaultPageSize;
+    if (const std::optional<QString> text = query.value(u"pageSize"_s)) {
+        bool ok = false;
+        pageSize = text->toInt(&ok);
+        if (!ok || pageSize < 1 || pageSize > maximumPageSize)
+            throw RequestRefused(google::invalidParameter(
+                u"pageSize"_s, u"Invalid value '%1'. Values must be within the range: [1, %2]"_s.arg(*text).arg(maximumPageSize)));
+    }
+    qsizetype offset = 0;
+    if (const std::optional<QString> token = query.value(u"pageToken"_s)) {
+        bool ok = false;
+        offset = QByteArray::fromBase64(token->toLatin1(), QByteArray::Base64UrlEncoding).toLongLong(&ok);
+        if (!ok || offset <= 0)
+            throw RequestRefused(google::invalidParameter(u"pageToken"_s, u"Invalid Value"_s));
+    }
+    if (const std::optional<QString> spaces = query.value(u"spaces"_s); spaces && *spaces != u"drive"_s)
+        throw RequestRefused(google::invalidParameter(u"spaces"_s, u"Invalid Value"_s));
+    if (const std::optional<QString> corpora = query.value(u"corpora"_s); corpora && *corpora != u"user"_s)
+        throw RequestRefused(google::invalidParameter(u"corpora"_s, u"Invalid Value"_s));
+
+    QList<const DriveItem*> matches;
+    for (const DriveItem* item : m_store.items()) {
+        if (item->clientId == clientId && search->matches(*item, [this](const QString& id) { return m_store.resolve(id); }))
+            matches.append(item);
+    }
+    QJsonArray files;
+    for (qsizetype index = offset; index < matches.size() && index < offset + pageSize; ++index)
+        files.append(m_resources.file(*matches[index]));
+    QJsonObject list{{u"kind"_s, u"drive#fileList"_s}, {u"incompleteSearch"_s, false}, {u"files"_s, files}};
+    if (offset + pageSize < matches.size())
+        list.insert(u"nextPageToken"_s, QString::fromLatin1(QByteArray::number(offset + pageSize).toBase64(QByteArray::Base64UrlEncoding)));
+    return HttpResponse::json(200, selection.apply(list));
+}
+
+HttpResponse DriveService::createFile(const HttpRequestHead& head, const QByteArray& body)
+{
+    const QString clientId = authorizedClient(head);
+    const FormFields query = checkedQuery(head.query, commonParameters);
+    const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileShape(), DriveResources::defaultFileFields());
+    const QByteArray contentType = head.headers.value("Content-Type"_ba).value_or(QByteArray());
+    const std::optional<MediaType> mediaType = MediaType::parse(contentType);
+    const std::optional<QByteArray> charset = mediaType ? mediaType->parameter("charset"_ba) : std::nullopt;
+    if (!body.isEmpty()
+        && (!mediaType || mediaType->type != "application/json"_ba || (charset && charset->toLower() != "utf-8"_ba)))
+        throw RequestRefused(
+            google::apiError(400, u"badContent"_s, u"Unsupported content with type: %1"_s.arg(QString::fromLatin1(contentType))));
+    return create(clientId, FileMetadata::parse(body), std::nullopt, selection);
+}
+
+std::unique_ptr<BodySink> DriveService::upload(const HttpRequestHead& head)
+{
+    const QString clientId = authorizedClient(head);
+    const FormFields query = checkedQuery(head.query, commonParameters + QStringList{u"uploadType"_s});
+    const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileShape(), DriveResources::defaultFileFields());
+    if (const QString uploadType = query.value(u"uploadType"_s).value_or(QString()); uploadType != u"multipart"_s)
+        throw RequestRefused(google::invalidParameter(
+            u"uploadType"_s, u"Invalid value '%1' for uploadType. The emulator takes multipart uploads only."_s.arg(uploadType)));
+    const QByteArray contentType = head.headers.value("Content-Type"_ba).value_or(QByteArray());
+    const std::optional<QByteArray> boundary = MultipartRelatedParser::boundaryOf(contentType);
+    if (!boundary)
+        throw RequestRefused(
+            google::apiError(400, u"badContent"_s, u"Unsupported content with type: %1"_s.arg(QString::fromLatin1(contentType))));
+    return std::make_unique<DriveUpload>(*this, clientId, selection, *boundary);
+}
+
+QString DriveService::checkedParent(const QString& clientId, const QStringList& parents) const
+{
+    if (parents.size() > 1)
+        throw RequestRefused(google::apiError(403, u"cannotAddParent"_s, u"Increasing the number of parents is not allowed."_s));
+    if (parents.isEmpty())
+        return m_store.rootFolderId();
+    const QString parentId = m_store.resolve(parents.first());
+    if (parentId == m_store.rootFolderId())
+        return parentId;
+    const DriveItem* parent = m_store.find(parentId);
+    if (!parent || parent->clientId != clientId)
+        throw RequestRefused(google::apiError(404, u"notFound"_s, u"File not found: %1."_s.arg(parents.first()),
+                                              google::ErrorLocation{u"fileId"_s, u"parameter"_s}));
+    if (!parent->isFolder())
+        throw RequestRefused(google::apiError(400, u"badRequest"_s, u"The parent %1 is not a folder."_s.arg(parents.first())));
+    return parentId;
+}
+
+HttpResponse DriveService::create(const QString& clientId, const FileMetadata& metadata, const std::optional<UploadedContent>& content,
+                                  const FieldSelection& selection)
+{
+    DriveItem item;
+    item.name = metadata.name.value_or(u"Untitled"_s);
+    item.description = metadata.description.value_or(QString());
+    item.appProperties = metadata.appProperties;
+    item.parents = {checkedParent(clientId, metadata.parents)};
+    item.clientId = clientId;
+    item.createdTime = QDateTime::currentDateTimeUtc();
+    const QString requestedType = metadata.mimeType.value_or(QString());
+    if (content) {
+        const bool converts = requestedType.startsWith(mime::googleAppsPrefix);
+        if (converts && !canConvert(content->mediaType, requestedType))
+            throw RequestRefused(google::apiError(
+                400, u"badRequest"_s, u"Content of type %1 cannot be converted to %2."_s.arg(content->mediaType, requestedType)));
+        item.mimeType = requestedType.isEmpty() ? content->mediaType : requestedType;
+        if (converts)
+            item.sourceMimeType = content->mediaType;
+        item.size = content->size;
+        item.sha256 = content->sha256;
+        item.contentPrefix = content->prefix;
+        item.contentComplete = content->complete;
+    } else {
+        item.mimeType = requestedType.isEmpty() ? u"application/octet-stream"_s : requestedType;
+        item.sha256 = Sha256::hexOf({});
+    }
+    return HttpResponse::json(200, selection.apply(m_resources.file(m_store.add(std::move(item)))));
+}
+
+} // namespace orvane::emulator

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "DriveResources.h"
+#include "DriveStore.h"
+#include "FileMetadata.h"
+#include "http/BodySink.h"
+#include "http/FormFields.h"
+#include "oauth/OAuthGrants.h"
+
+#include <memory>
+
+namespace orvane::emulator {
+
+// What an upload brought, reduced to what the emulator keeps.
+struct UploadedContent {
+    QString mediaType;
+    qint64 size = 0;
+    QByteArray sha256;
+    QByteArray prefix;
+    bool complete = true;
+};
+
+// Drive v3's files.list and files.create (metadata only, and multipart upload),
+// with drive.file visibility: a client sees only what it created.
+class DriveService {
+public:
+    DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources);
+
+    // GET /drive/v3/files
+    HttpResponse listFiles(const HttpRequestHead& head);
+    // POST /drive/v3/files
+    HttpResponse createFile(const HttpRequestHead& head, const QByteArray& body);
+    // POST /upload/drive/v3/files: checks the request at once and streams the body.
+    std::unique_ptr<BodySink> upload(const HttpRequestHead& head);
+
+    // Creates an item for clientId from metadata and uploaded content (absent for a
+    // metadata-only creation) and answers with the selected fields.
+    HttpResponse create(const QString& clientId, const FileMetadata& metadata, const std::optional<UploadedContent>& content,
+                        const FieldSelection& selection);
+
+private:
+    QString authorizedClient(const HttpRequestHead& head) const;
+    QString checkedParent(const QString& clientId, const QStringList& parents) const;
+
+    DriveStore& m_store;
+    const OAuthGrants& m_grants;
+    const DriveResources& m_resources;
+};
+
+} // namespace orvane::emulator

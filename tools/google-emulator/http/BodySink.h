@@ -1,0 +1,59 @@
+#pragma once
+
+#include "HttpMessage.h"
+
+#include <functional>
+#include <memory>
+
+namespace orvane::emulator {
+
+// Takes a request body piece by piece as it arrives and gives the answer once it is complete.
+class BodySink {
+public:
+    virtual ~BodySink() = default;
+    virtual void append(QByteArrayView piece) = 0;
+    virtual HttpResponse finish() = 0;
+};
+
+// Reads the body past and answers with a response known in advance.
+class FixedResponseSink final : public BodySink {
+public:
+    explicit FixedResponseSink(HttpResponse response) : m_response(std::move(response)) {}
+    void append(QByteArrayView) override {}
+    HttpResponse finish() override { return std::move(m_response); }
+
+private:
+    HttpResponse m_response;
+};
+
+// Collects a body of bounded size and hands it to a function for the answer;
+// a larger body is answered with tooLarge, without keeping its bytes.
+class BufferedBodySink final : public BodySink {
+public:
+    using Handler = std::function<HttpResponse(const QByteArray& body)>;
+    BufferedBodySink(qsizetype limit, Handler handler, HttpResponse tooLarge);
+    void append(QByteArrayView piece) override;
+    HttpResponse finish() override;
+
+private:
+    qsizetype m_limit;
+    Handler m_handler;
+    HttpResponse m_tooLarge;
+    QByteArray m_body;
+    bool m_exceeded = false;
+};
+
+// Turns a RequestRefused thrown by the inner sink into the answer; the rest of
+// the body is then read past.
+class RefusalGuardSink final : public BodySink {
+public:
+    explicit RefusalGuardSink(std::unique_ptr<BodySink> inner) : m_inner(std::move(inner)) {}
+    void append(QByteArrayView piece) override;
+    HttpResponse finish() override;
+
+private:
+    std::unique_ptr<BodySink> m_inner;
+    std::optional<HttpResponse> m_refusal;
+};
+
+} // namespace orvane::emulator

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "EmulatorSettings.h"
+#include "OAuthGrants.h"
+#include "http/FormFields.h"
+#include "http/HttpMessage.h"
+
+namespace orvane::emulator {
+
+// Google's OAuth 2.0 server for installed applications: the authorisation page
+// with its consent, and the token endpoint's authorization_code (with PKCE S256)
+// and refresh_token grants.
+class OAuthService {
+public:
+    static constexpr QStringView driveFileScope = u"https://www.googleapis.com/auth/drive.file";
+
+    OAuthService(const EmulatorSettings& settings, OAuthGrants& grants);
+
+    // GET /o/oauth2/v2/auth
+    HttpResponse authorize(const QByteArray& query);
+    // POST of the consent page's form: Allow or Deny.
+    HttpResponse decide(const HttpHeaders& headers, const QByteArray& body);
+    // POST /token
+    HttpResponse token(const HttpHeaders& headers, const QByteArray& body);
+
+    static QByteArray decisionPath();
+
+private:
+    AuthorizationRequest checkAuthorizationRequest(const FormFields& query) const;
+    HttpResponse redirectWithCode(const AuthorizationRequest& request);
+    HttpResponse consentPage(const AuthorizationRequest& request, const QString& consentId) const;
+    QString authenticateClient(const FormFields& form) const;
+    HttpResponse exchangeCode(const QString& clientId, const FormFields& form);
+    HttpResponse refresh(const QString& clientId, const FormFields& form);
+    HttpResponse tokenResponse(const IssuedTokens& tokens) const;
+
+    const EmulatorSettings& m_settings;
+    OAuthGrants& m_grants;
+};
+
+} // namespace orvane::emulator
