@@ -1,0 +1,131 @@
+#pragma once
+
+#include "LoopbackHttpClient.h"
+
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace orvane::testing {
+
+struct GoogleEmulatorOptions {
+    static inline const QString defaultClientId = QStringLiteral("orvane-test.apps.googleusercontent.com");
+
+    QStringList clientIds{defaultClientId};
+    // When set, the token endpoint refuses requests without it.
+    std::optional<QString> clientSecret;
+    // Answer the authorisation page with its redirect at once, as if "Allow" were clicked.
+    bool autoApprove = true;
+    std::optional<std::chrono::seconds> tokenLifetime; // the emulator's default: 3600 s
+};
+
+// A file or folder as the emulator holds it.
+struct EmulatedDriveItem {
+    QString id;
+    QString name;
+    QString mimeType;
+    std::optional<QString> sourceMimeType; // the uploaded media type of a converted file
+    QStringList parents;
+    QMap<QString, QString> appProperties;
+    QString description;
+    QString clientId; // the OAuth client that created it
+    bool trashed = false;
+    qint64 size = 0;
+    QString sha256;
+    QUrl webViewLink;
+
+    bool isFolder() const { return mimeType == QStringLiteral("application/vnd.google-apps.folder"); }
+};
+
+// One request the emulator received (control requests are not recorded).
+struct RecordedRequest {
+    QByteArray method;
+    QString path;
+    QByteArray query; // raw, still percent-encoded
+    HttpHeaderList headers;
+    qint64 bodySize = 0;
+    std::optional<QByteArray> body; // present for bodies up to 1 MiB
+    int status = 0; // the answer's status; 0 when dropped or unanswered
+
+    std::optional<QByteArray> header(QByteArrayView name) const;
+    // A decoded query parameter ("+" as blank), as the server reads it.
+    std::optional<QString> queryValue(const QString& name) const;
+};
+
+struct EmulatorTokens {
+    QString accessToken;
+    std::optional<QString> refreshToken;
+    qint64 expiresIn = 0;
+    QString scope;
+    QString tokenType;
+};
+
+// Runs orvane-google-emulator for one test: starts it on a free port of
+// 127.0.0.1 in the constructor (throwing std::runtime_error when it does not come
+// up), stops it in the destructor, and speaks its control API synchronously.
+// Control calls throw std::runtime_error when the emulator refuses them.
+class GoogleEmulatorProcess {
+public:
+    explicit GoogleEmulatorProcess(GoogleEmulatorOptions options = {});
+    ~GoogleEmulatorProcess();
+    GoogleEmulatorProcess(const GoogleEmulatorProcess&) = delete;
+    GoogleEmulatorProcess& operator=(const GoogleEmulatorProcess&) = delete;
+
+    // For example http://127.0.0.1:43123: the value for ORVANE_GOOGLE_SERVICE_ROOT.
+    QUrl rootUrl() const { return m_rootUrl; }
+    // rootUrl() with a path and optional query, e.g. url(u"/drive/v3/files?pageSize=1").
+    QUrl url(const QString& pathAndQuery) const;
+    const GoogleEmulatorOptions& options() const { return m_options; }
+    // The first configured client ID.
+    QString clientId() const { return m_options.clientIds.first(); }
+
+    // My Drive's folder ID ("root" is its alias).
+    QString rootFolderId() const;
+    QList<EmulatedDriveItem> files() const;
+    std::optional<EmulatedDriveItem> findFile(const QString& id) const;
+    QList<RecordedRequest> requests() const;
+    // The recorded requests for one path, in arrival order.
+    QList<RecordedRequest> requests(const QString& path) const;
+
+    // Forgets files, tokens, codes, recorded requests and faults.
+    void reset();
+    // The next count requests for path (and method, when given) answer status with
+    // Google's error JSON, stall for duration before being handled, or lose their
+    // connection without an answer.
+    void failNextRequests(const QString& path, int status, int count = 1, const QByteArray& method = {});
+    void stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count = 1, const QByteArray& method = {});
+    void dropNextRequests(const QString& path, int count = 1, const QByteArray& method = {});
+    // A fault as the control API takes it, e.g. a status with a body of the test's own:
+    // {"path": "/token", "status": 503, "body": "<html>…", "contentType": "text/html"}.
+    void injectFault(const QJsonObject& fault);
+    // Every access token issued so far expires now; refresh tokens keep working.
+    void expireAllTokens();
+    // Moves a file or folder (and everything below it) to the trash.
+    void trash(const QString& id);
+
+    // Signs a client in without a browser (the emulator must auto-approve): the
+    // authorisation request with PKCE, then the code exchange.
+    EmulatorTokens signIn(const QString& clientId = {});
+    // A fresh, valid access token for clientId (default: the first client).
+    QString accessToken(const QString& clientId = {}) { return signIn(clientId).accessToken; }
+
+private:
+    QJsonObject control(const QByteArray& method, const QString& path, const QJsonObject& body = {}) const;
+    void addFault(const QString& path, int count, const QByteArray& method, QJsonObject action);
+
+    GoogleEmulatorOptions m_options;
+    std::unique_ptr<QProcess> m_process;
+    QUrl m_rootUrl;
+    mutable LoopbackHttpClient m_http;
+};
+
+// The path of the emulator binary this build made.
+QString googleEmulatorExecutable();
+
+} // namespace orvane::testing
