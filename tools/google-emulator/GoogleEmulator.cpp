@@ -11,7 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qsizetype formBodyLimit = 1024 * 1024;
-constexpr qsizetype metadataBodyLimit = 1024 * 1024;
 
 std::unique_ptr<BodySink> answer(HttpResponse response)
 {
