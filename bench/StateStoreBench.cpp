@@ -32,16 +32,22 @@ LocalFileRecord record(int index, const QDateTime& base)
     };
 }
 
+const QDateTime base(QDate(2025, 6, 1), QTime(12, 0), Qt::UTC);
+
+QList<LocalFileRecord> records(qsizetype count)
+{
+    QList<LocalFileRecord> list;
+    for (int index = 0; index < count; ++index)
+        list.append(record(index, base));
+    return list;
+}
+
 void reuseLookupAndUpsert(benchmark::State& state)
 {
     QTemporaryDir folder;
     JSONLocalStateStore store(QUrl::fromLocalFile(folder.filePath(QStringLiteral("local-state.json"))));
-    const QDateTime base(QDate(2025, 6, 1), QTime(12, 0), Qt::UTC);
-    QList<LocalFileRecord> records;
-    for (int index = 0; index < state.range(0); ++index)
-        records.append(record(index, base));
-    store.saveRecords(records);
-    const LocalFileSnapshot wanted = records[records.size() / 2].snapshot();
+    store.saveRecords(records(state.range(0)));
+    const LocalFileSnapshot wanted = store.loadRecords()[state.range(0) / 2].snapshot();
 
     int opened = 0;
     for (auto _ : state) {
@@ -55,6 +61,27 @@ void reuseLookupAndUpsert(benchmark::State& state)
 
 } // namespace
 
+// The parts on their own: reading and decoding the whole file, and writing it.
+void loadRecords(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QUrl stateURL = QUrl::fromLocalFile(folder.filePath(QStringLiteral("local-state.json")));
+    JSONLocalStateStore(stateURL).saveRecords(records(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(JSONLocalStateStore(stateURL).loadRecords());
+}
+
+void saveRecords(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    JSONLocalStateStore store(QUrl::fromLocalFile(folder.filePath(QStringLiteral("local-state.json"))));
+    const QList<LocalFileRecord> list = records(state.range(0));
+    for (auto _ : state)
+        store.saveRecords(list);
+}
+
+BENCHMARK(loadRecords)->Arg(10'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(saveRecords)->Arg(10'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(reuseLookupAndUpsert)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

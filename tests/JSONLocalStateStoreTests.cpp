@@ -53,12 +53,12 @@ protected:
     static QByteArray knownRecordJson(const char* replacing = nullptr, const char* with = nullptr)
     {
         QByteArray json =
-            R"([{"createdAt":"2025-01-31T10:00:00Z","destinationFolderName":"CSV Imports","fileExtension":"csv",)"
-            R"("fileSize":74,"googleDriveFileID":"1AbC-dEf_2","id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301",)"
-            R"("lastOpenedAt":"2025-02-01T10:00:00Z","localFilePath":"/home/aki/Sales Report.csv",)"
-            R"("modifiedAt":"2025-01-31T09:15:00Z","openMode":"googleFormat",)"
-            R"("openURL":"https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit",)"
-            R"("sha256":"abababababababababababababababababababababababababababababababab"}])";
+            R"([{"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","localFilePath":"/home/aki/Sales Report.csv",)"
+            R"("fileExtension":"csv","fileSize":74,"modifiedAt":"2025-01-31T09:15:00Z",)"
+            R"("sha256":"abababababababababababababababababababababababababababababababab",)"
+            R"("googleDriveFileID":"1AbC-dEf_2","openURL":"https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit",)"
+            R"("openMode":"googleFormat","destinationFolderName":"CSV Imports","createdAt":"2025-01-31T10:00:00Z",)"
+            R"("lastOpenedAt":"2025-02-01T10:00:00Z"}])";
         if (replacing)
             json.replace(replacing, with);
         return json;
@@ -132,7 +132,7 @@ TEST_F(JSONLocalStateStoreTest, ReadsWhatOtherWritersMayProduce)
 
 TEST_F(JSONLocalStateStoreTest, ADefectiveRecordFailsTheWholeLoadAndLeavesTheFile)
 {
-    expectLoadRefused(knownRecordJson(R"("lastOpenedAt":"2025-02-01T10:00:00Z",)", ""), "[0].lastOpenedAt");
+    expectLoadRefused(knownRecordJson(R"(,"lastOpenedAt":"2025-02-01T10:00:00Z")", ""), "[0].lastOpenedAt");
     expectLoadRefused(knownRecordJson(R"("openMode":"googleFormat")", R"("openMode":"GoogleFormat")"),
                       "[0].openMode");
     expectLoadRefused(knownRecordJson("09:15:00Z", "09:15:00.500Z"), "[0].modifiedAt");
@@ -146,6 +146,32 @@ TEST_F(JSONLocalStateStoreTest, ADefectiveRecordFailsTheWholeLoadAndLeavesTheFil
     expectLoadRefused("[" + knownRecordJson().mid(1, knownRecordJson().size() - 2) + ",{}]", "[1].id");
     expectLoadRefused("this is not JSON", "");
     expectLoadRefused(R"({"records":[]})", "");
+}
+
+TEST_F(JSONLocalStateStoreTest, SeesChangesMadeOnDiskBetweenLoads)
+{
+    store.saveRecords({knownRecord()});
+    ASSERT_EQ(store.loadRecords(), QList{knownRecord()});
+
+    // Same length, other content, written in place by someone else.
+    QByteArray edited = fileBytes();
+    edited.replace("Sales Report", "Sales Rep0rt");
+    QFile file(statePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write(edited);
+    file.close();
+    EXPECT_EQ(store.loadRecords().first().localFilePath, u"/home/aki/Sales Rep0rt.csv"_s);
+
+    QFile::remove(statePath);
+    EXPECT_TRUE(store.loadRecords().isEmpty());
+}
+
+TEST_F(JSONLocalStateStoreTest, ARecordWithoutAUsableURLMakesTheFileUnreadable)
+{
+    LocalFileRecord broken = knownRecord();
+    broken.openURL = QUrl();
+    store.saveRecords({broken});
+    EXPECT_THROW(store.loadRecords(), DecodingError);
 }
 
 TEST(ApplicationPaths, NamesTheItemsOfTheDataFolder)

@@ -190,14 +190,4 @@ QDateTime requireDate(const QJsonObject& object, QLatin1StringView key)
     return QDateTime(date, QTime(hour, minute, second), Qt::UTC);
 }
 
-QString dateText(const QDateTime& date)
-{
-    return date.toUTC().toString(Qt::ISODate);
-}
-
-QString uuidText(const QUuid& uuid)
-{
-    return uuid.toString(QUuid::WithoutBraces).toUpper();
-}
-
 } // namespace orvane::json

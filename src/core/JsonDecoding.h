@@ -64,9 +64,4 @@ auto decodeArray(const QJsonArray& array, DecodeElement decodeElement)
     return elements;
 }
 
-// Writing: dates as yyyy-MM-ddTHH:mm:ssZ (a fraction of a second is dropped),
-// UUIDs as upper-case canonical text.
-QString dateText(const QDateTime& date);
-QString uuidText(const QUuid& uuid);
-
 } // namespace orvane::json

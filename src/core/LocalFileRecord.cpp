@@ -16,24 +16,23 @@ bool LocalFileRecord::isReusable(const LocalFileSnapshot& other, OpenMode mode) 
     return openMode == mode && snapshot().matches(other);
 }
 
-QJsonObject LocalFileRecord::toJson() const
+void LocalFileRecord::writeJson(JsonWriter& writer) const
 {
-    QJsonObject object{
-        {u"id"_s, json::uuidText(id)},
-        {u"localFilePath"_s, localFilePath},
-        {u"fileExtension"_s, fileExtension},
-        {u"fileSize"_s, fileSize},
-        {u"modifiedAt"_s, json::dateText(modifiedAt)},
-        {u"googleDriveFileID"_s, googleDriveFileID},
-        {u"openURL"_s, openURL.toString(QUrl::FullyEncoded)},
-        {u"openMode"_s, rawValue(openMode)},
-        {u"destinationFolderName"_s, destinationFolderName},
-        {u"createdAt"_s, json::dateText(createdAt)},
-        {u"lastOpenedAt"_s, json::dateText(lastOpenedAt)},
-    };
+    writer.beginObject();
+    writer.member(u"id", id);
+    writer.member(u"localFilePath", localFilePath);
+    writer.member(u"fileExtension", fileExtension);
+    writer.member(u"fileSize", fileSize);
+    writer.member(u"modifiedAt", modifiedAt);
     if (sha256)
-        object.insert(u"sha256"_s, *sha256);
-    return object;
+        writer.member(u"sha256", *sha256);
+    writer.member(u"googleDriveFileID", googleDriveFileID);
+    writer.member(u"openURL", openURL.toString(QUrl::FullyEncoded));
+    writer.member(u"openMode", rawValue(openMode));
+    writer.member(u"destinationFolderName", destinationFolderName);
+    writer.member(u"createdAt", createdAt);
+    writer.member(u"lastOpenedAt", lastOpenedAt);
+    writer.endObject();
 }
 
 LocalFileRecord LocalFileRecord::fromJson(const QJsonValue& value)

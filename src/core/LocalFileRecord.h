@@ -1,10 +1,11 @@
 #pragma once
 
 #include "FileRouting.h"
+#include "JsonWriter.h"
 #include "LocalFileSnapshot.h"
 
 #include <QDateTime>
-#include <QJsonObject>
+#include <QJsonValue>
 #include <QUrl>
 #include <QUuid>
 
@@ -33,8 +34,9 @@ struct LocalFileRecord {
     // file unchanged since the upload.
     bool isReusable(const LocalFileSnapshot& snapshot, OpenMode mode) const;
 
-    // Keys equal the field names; "sha256" is left out when absent.
-    QJsonObject toJson() const;
+    // One object, keys equal to the field names in field order; "sha256" is
+    // left out when absent.
+    void writeJson(JsonWriter& writer) const;
     // Throws DecodingError.
     static LocalFileRecord fromJson(const QJsonValue& value);
 

@@ -38,8 +38,9 @@ LocalFileSnapshot LocalFileSnapshot::inspect(const QUrl& fileURL, bool includeSH
 
 bool LocalFileSnapshot::matches(const LocalFileSnapshot& other) const
 {
-    if (!canonicallyEquivalent(path, other.path) || !canonicallyEquivalent(fileExtension, other.fileExtension)
-        || fileSize != other.fileSize)
+    // The size first: it is the cheapest test and rules out nearly every record.
+    if (fileSize != other.fileSize || !canonicallyEquivalent(path, other.path)
+        || !canonicallyEquivalent(fileExtension, other.fileExtension))
         return false;
     if (sha256 && other.sha256)
         return *sha256 == *other.sha256;
