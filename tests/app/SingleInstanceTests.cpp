@@ -1,0 +1,233 @@
+#include "AppDelegate.h"
+#include "DesktopPlatform.h"
+#include "LaunchIntentTracker.h"
+#include "OpenURLsNotification.h"
+#include "SingleInstance.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileOpenEvent>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int timeoutMilliseconds = 10'000;
+
+QUrl file(const QString& path)
+{
+    return QUrl::fromLocalFile(path);
+}
+
+// Two instances in one process: enough for the socket and the message.
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    QTemporaryDir runtimeDirectory;
+    QString serverName = SingleInstance::serverName({{u"XDG_RUNTIME_DIR"_s, runtimeDirectory.path()}});
+};
+
+TEST_F(SingleInstanceTest, ServerIsASocketInTheRuntimeDirectoryElseNamedForTheUser)
+{
+    EXPECT_EQ(serverName, runtimeDirectory.filePath(u"orvane.socket"_s));
+    EXPECT_EQ(SingleInstance::serverName({}), u"orvane-%1.socket"_s.arg(::getuid()));
+}
+
+TEST_F(SingleInstanceTest, LaterInstanceHandsItsRequestToTheFirst)
+{
+    SingleInstance first(serverName);
+    QSignalSpy received(&first, &SingleInstance::requestReceived);
+    ASSERT_EQ(first.start({}), SingleInstance::Role::primary);
+    EXPECT_TRUE(first.isListening());
+
+    const InstanceRequest request{{file(u"/home/aki/a.csv"_s), file(u"/home/aki/b.docx"_s)}};
+    SingleInstance second(serverName);
+    EXPECT_EQ(second.start(request), SingleInstance::Role::handedOver);
+    EXPECT_FALSE(second.isListening());
+
+    ASSERT_TRUE(received.wait(timeoutMilliseconds));
+    EXPECT_EQ(received.at(0).at(0).value<InstanceRequest>(), request);
+}
+
+TEST_F(SingleInstanceTest, ServerKeepsServingAfterMalformedMessages)
+{
+    SingleInstance first(serverName);
+    QSignalSpy received(&first, &SingleInstance::requestReceived);
+    ASSERT_EQ(first.start({}), SingleInstance::Role::primary);
+
+    for (const QByteArray& message : {QByteArray("open /etc/passwd"), QByteArray(R"({"openFiles": ["x.csv"]})")}) {
+        QLocalSocket sender;
+        sender.connectToServer(serverName);
+        ASSERT_TRUE(sender.waitForConnected(timeoutMilliseconds));
+        sender.write(message);
+        sender.disconnectFromServer();
+    }
+    SingleInstance reopen(serverName);
+    ASSERT_EQ(reopen.start({}), SingleInstance::Role::handedOver);
+
+    ASSERT_TRUE(received.wait(timeoutMilliseconds));
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_TRUE(received.at(0).at(0).value<InstanceRequest>().isReopen());
+}
+
+TEST_F(SingleInstanceTest, SocketLeftBehindIsReplaced)
+{
+    const QString socketPath = serverName;
+    {
+        QFile leftBehind(socketPath);
+        ASSERT_TRUE(leftBehind.open(QIODevice::WriteOnly));
+    }
+
+    SingleInstance first(serverName);
+    EXPECT_EQ(first.start({}), SingleInstance::Role::primary);
+    EXPECT_TRUE(first.isListening());
+}
+
+// The desktop's events reach the delegate.
+class DesktopPlatformTest : public SingleInstanceTest {
+protected:
+    LaunchIntentTracker tracker;
+    OpenURLsNotification notification;
+    AppDelegate delegate{tracker, notification};
+    DesktopPlatform platform{delegate, serverName};
+    QSignalSpy posted{&notification, &OpenURLsNotification::posted};
+
+    QList<QUrl> postedURLs(qsizetype index) const { return posted.at(index).at(0).value<QList<QUrl>>(); }
+};
+
+TEST_F(DesktopPlatformTest, FirstInstanceOpensItsOwnFiles)
+{
+    const InstanceRequest request{{file(u"/home/aki/a.csv"_s)}};
+
+    ASSERT_EQ(platform.start(request), SingleInstance::Role::primary);
+
+    ASSERT_EQ(posted.size(), 1);
+    EXPECT_EQ(postedURLs(0), request.fileURLs);
+    EXPECT_TRUE(tracker.didReceiveFileOpenRequest());
+}
+
+TEST_F(DesktopPlatformTest, FirstInstanceWithoutFilesPostsNothing)
+{
+    ASSERT_EQ(platform.start({}), SingleInstance::Role::primary);
+
+    EXPECT_EQ(posted.size(), 0);
+}
+
+TEST_F(DesktopPlatformTest, LaterStartWithoutFilesIsAReopenAndWithFilesAnOpenRequest)
+{
+    ASSERT_EQ(platform.start({}), SingleInstance::Role::primary);
+
+    ASSERT_EQ(SingleInstance(serverName).start({{file(u"/home/aki/b.pptx"_s)}}), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(posted.wait(timeoutMilliseconds));
+    ASSERT_EQ(SingleInstance(serverName).start({}), SingleInstance::Role::handedOver);
+    ASSERT_TRUE(posted.wait(timeoutMilliseconds));
+
+    ASSERT_EQ(posted.size(), 2);
+    EXPECT_EQ(postedURLs(0), QList<QUrl>{file(u"/home/aki/b.pptx"_s)});
+    EXPECT_TRUE(postedURLs(1).isEmpty());
+    EXPECT_EQ(tracker.pendingFileOpenRequestURLs(), QList<QUrl>{file(u"/home/aki/b.pptx"_s)});
+}
+
+TEST_F(DesktopPlatformTest, FileOpenEventIsAnOpenRequest)
+{
+    ASSERT_EQ(platform.start({}), SingleInstance::Role::primary);
+
+    QFileOpenEvent event(u"/Users/aki/report.xlsx"_s);
+    EXPECT_TRUE(QCoreApplication::sendEvent(QCoreApplication::instance(), &event));
+
+    ASSERT_EQ(posted.size(), 1);
+    EXPECT_EQ(postedURLs(0), QList<QUrl>{file(u"/Users/aki/report.xlsx"_s)});
+}
+
+// Real processes, started as the file manager starts Orvane.
+class InstanceProcessTest : public ::testing::Test {
+protected:
+    QTemporaryDir runtimeDirectory;
+    QTemporaryDir workingDirectory;
+
+    std::unique_ptr<QProcess> start(const QStringList& arguments)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtimeDirectory.path());
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(workingDirectory.path());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(ORVANE_INSTANCE_PROBE_PATH), arguments);
+        EXPECT_TRUE(process->waitForStarted(timeoutMilliseconds));
+        return process;
+    }
+
+    // The probe's next output line, without its line feed.
+    static QString nextLine(QProcess& process)
+    {
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(timeoutMilliseconds))
+                return u"(no line: %1)"_s.arg(process.errorString());
+        }
+        return QString::fromUtf8(process.readLine()).chopped(1);
+    }
+
+    static void expectHandedOver(QProcess& process)
+    {
+        ASSERT_TRUE(process.waitForFinished(timeoutMilliseconds));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray());
+    }
+
+    static void stop(QProcess& process)
+    {
+        process.terminate();
+        process.waitForFinished(timeoutMilliseconds);
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray()) << "nothing more was opened";
+    }
+
+    QString absolute(const QString& name) const { return workingDirectory.filePath(name); }
+};
+
+TEST_F(InstanceProcessTest, SecondProcessHandsItsFilesToTheFirstAndExits)
+{
+    const std::unique_ptr<QProcess> first = start({});
+    ASSERT_EQ(nextLine(*first), u"listening"_s);
+
+    const std::unique_ptr<QProcess> second = start({u"sales.csv"_s, absolute(u"plan.docx"_s)});
+    expectHandedOver(*second);
+    EXPECT_EQ(nextLine(*first), u"open\t%1\t%2"_s.arg(absolute(u"sales.csv"_s), absolute(u"plan.docx"_s)));
+
+    const std::unique_ptr<QProcess> third = start({});
+    expectHandedOver(*third);
+    EXPECT_EQ(nextLine(*first), u"reopen"_s);
+
+    stop(*first);
+}
+
+TEST_F(InstanceProcessTest, SocketOfAKilledFirstProcessDoesNotStopTheNextOne)
+{
+    const std::unique_ptr<QProcess> crashed = start({});
+    ASSERT_EQ(nextLine(*crashed), u"listening"_s);
+    ::kill(pid_t(crashed->processId()), SIGKILL);
+    ASSERT_TRUE(crashed->waitForFinished(timeoutMilliseconds));
+    ASSERT_TRUE(QFileInfo::exists(runtimeDirectory.filePath(u"orvane.socket"_s)));
+
+    const std::unique_ptr<QProcess> next = start({u"sales.csv"_s});
+    EXPECT_EQ(nextLine(*next), u"open\t%1"_s.arg(absolute(u"sales.csv"_s)));
+    EXPECT_EQ(nextLine(*next), u"listening"_s);
+
+    const std::unique_ptr<QProcess> later = start({u"plan.docx"_s});
+    expectHandedOver(*later);
+    EXPECT_EQ(nextLine(*next), u"open\t%1"_s.arg(absolute(u"plan.docx"_s)));
+
+    stop(*next);
+}
+
+} // namespace
