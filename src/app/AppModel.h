@@ -105,7 +105,7 @@ public:
     void setPreferences(const OrvanePreferences& preferences);
     QString officeOpenModeRawValue() const;
     // An unknown raw value changes nothing.
-    void setOfficeOpenModeRawValue(const QString& rawValue);
+    void setOfficeOpenModeRawValue(const QString& value);
     QString rootFolderName() const { return preferences_.rootFolderName; }
     void setRootFolderName(const QString& rootFolderName);
     bool hasCompletedOnboarding() const { return preferences_.hasCompletedOnboarding; }
