@@ -5,7 +5,9 @@
 #include "DesktopServices.h"
 #include "Environment.h"
 #include "GoogleServiceEndpoints.h"
+#include "LaunchIntentTracker.h"
 #include "LocalFileRecord.h"
+#include "OpenURLsNotification.h"
 #include "Preferences.h"
 #include "WebBrowser.h"
 
@@ -27,10 +29,8 @@ class QNetworkAccessManager;
 namespace orvane {
 
 class GoogleOAuthClient;
-class LaunchIntentTracker;
 class LocalStateStoring;
 class OAuthTokenStoring;
-class OpenURLsNotification;
 
 // What the model works with, made once at launch and kept for its life.
 struct AppModelServices {
@@ -47,13 +47,14 @@ struct AppModelServices {
     ApplicationBundle bundle;
     GoogleServiceEndpoints endpoints;
     // Where the platform's file-open requests arrive.
-    LaunchIntentTracker& launchIntents;
-    OpenURLsNotification& openURLsNotification;
+    LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
+    OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
 };
 
 // The application's one observable object: the state every window and the
 // tray menu show, and every user action. Lives on the main thread; each
-// action reports its own failure as one message and never throws.
+// action reports its own failure as one message and never throws. An action
+// under way keeps using the model, so it lives as long as the application.
 //
 // Views bind to the properties; a property that C++ reads as an optional is
 // an empty string or URL for the views when absent.
