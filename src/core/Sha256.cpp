@@ -11,10 +11,19 @@ void Sha256::ContextDeleter::operator()(evp_md_ctx_st* context) const
     EVP_MD_CTX_free(context);
 }
 
+namespace {
+
+// Fetched once, when the program starts on its main thread: OpenSSL then
+// initialises itself there, and hashing on worker threads neither looks the
+// algorithm up again nor leaves OpenSSL's per-thread state in them.
+const EVP_MD* const sha256Algorithm = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+
+} // namespace
+
 Sha256::Sha256() : context_(EVP_MD_CTX_new())
 {
     // Failing here means OpenSSL could not allocate or has no SHA-256 at all.
-    if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
+    if (!context_ || !sha256Algorithm || EVP_DigestInit_ex2(context_.get(), sha256Algorithm, nullptr) != 1)
         throw std::bad_alloc();
 }
 
