@@ -6,6 +6,9 @@
 #include <QRandomGenerator>
 #include <QUrlQuery>
 
+#include <sys/prctl.h>
+
+#include <csignal>
 #include <stdexcept>
 
 namespace orvane::testing {
@@ -119,6 +122,9 @@ GoogleEmulatorProcess::GoogleEmulatorProcess(GoogleEmulatorOptions options)
 
     // The emulator's diagnostics (and any sanitizer report) go to the test's output.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test that crashes or is killed must not leave the emulator behind: it
+    // would keep the test's output open and hold the test runner until its time-out.
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process->start(googleEmulatorExecutable(), arguments);
     if (!m_process->waitForStarted(startTimeoutMilliseconds))
         throw failure(u"The Google emulator did not start: %1"_s.arg(m_process->errorString()));
