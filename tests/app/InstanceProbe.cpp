@@ -1,14 +1,25 @@
-// A stand-in for the orvane executable in single-instance tests: it starts
-// the desktop platform exactly as the application does and prints every
-// open-URLs notification, one line each: "open<TAB>path<TAB>path…" or
-// "reopen". A primary prints "listening" once it serves later processes.
+// Orvane without windows, for the single-instance tests: it starts the
+// desktop platform and the model exactly as the application does (user
+// defaults "Orvane"/"Orvane", the state file in the data folder, the Google
+// service from the environment) and prints, one line each and in order, what
+// a user would see:
+//   listening            this process serves later ones
+//   status<TAB>text      a new status message
+//   browser<TAB>URL      a URL handed to the browser (sign-in pages are
+//                        approved at once, as a user would)
+//   window               the main window was asked for
 
 #include "AppDelegate.h"
+#include "AppModel.h"
 #include "DesktopPlatform.h"
-#include "OpenURLsNotification.h"
+#include "InMemoryTokenStore.h"
+#include "JSONLocalStateStore.h"
+#include "ScriptedBrowser.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QNetworkAccessManager>
+#include <QSettings>
 
 #include <cstdio>
 
@@ -16,8 +27,9 @@ using namespace orvane;
 
 namespace {
 
-void printLine(const QString& line)
+void printLine(const QString& kind, const QString& text = {})
 {
+    const QString line = text.isEmpty() ? kind : kind + QLatin1Char('\t') + text;
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
 }
@@ -27,18 +39,41 @@ void printLine(const QString& line)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    QObject::connect(&OpenURLsNotification::shared(), &OpenURLsNotification::posted, [](const QList<QUrl>& urls) {
-        QStringList words{urls.isEmpty() ? QStringLiteral("reopen") : QStringLiteral("open")};
-        for (const QUrl& url : urls)
-            words.append(url.toLocalFile());
-        printLine(words.join(QLatin1Char('\t')));
-    });
-
     AppDelegate delegate;
     DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));
     const InstanceRequest request = InstanceRequest::fromArguments(application.arguments().mid(1), QDir::currentPath());
     if (platform.start(request) == SingleInstance::Role::handedOver)
         return 0;
+
+    QSettings defaults(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+    const ApplicationPaths paths = ApplicationPaths::standard();
+    JSONLocalStateStore stateStore(paths.defaultStateFileURL());
+    QNetworkAccessManager network;
+    orvane::testing::ScriptedBrowser signInBrowser;
+    const Environment environment = processEnvironment();
+    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
+    AppModel model(AppModelServices{
+        .preferencesStore = PreferencesStore(defaults),
+        .stateStore = stateStore,
+        .tokenStore = std::make_shared<InMemoryTokenStore>(),
+        .networkAccessManager = network,
+        .openInBrowser =
+            [&signInBrowser, &endpoints](const QUrl& url) {
+                printLine(QStringLiteral("browser"), url.toString());
+                if (url.adjusted(QUrl::RemoveQuery) == endpoints.authorizationEndpoint)
+                    signInBrowser.open(url);
+            },
+        .copyToClipboard = [](const QString&) {},
+        .environment = environment,
+        .paths = paths,
+        .bundle = ApplicationBundle({}),
+        .endpoints = endpoints,
+    });
+    model.setShowMainWindowHandler([] { printLine(QStringLiteral("window")); });
+    QObject::connect(&model, &AppModel::statusMessageChanged,
+                     [&model] { printLine(QStringLiteral("status"), model.statusMessage()); });
+    delegate.applicationDidFinishLaunching();
+
     printLine(QStringLiteral("listening"));
     return application.exec();
 }

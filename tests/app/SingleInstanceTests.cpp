@@ -5,17 +5,13 @@
 #include "SingleInstance.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <memory>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -146,88 +142,6 @@ TEST_F(DesktopPlatformTest, FileOpenEventIsAnOpenRequest)
 
     ASSERT_EQ(posted.size(), 1);
     EXPECT_EQ(postedURLs(0), QList<QUrl>{file(u"/Users/aki/report.xlsx"_s)});
-}
-
-// Real processes, started as the file manager starts Orvane.
-class InstanceProcessTest : public ::testing::Test {
-protected:
-    QTemporaryDir runtimeDirectory;
-    QTemporaryDir workingDirectory;
-
-    std::unique_ptr<QProcess> start(const QStringList& arguments)
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtimeDirectory.path());
-        process->setProcessEnvironment(environment);
-        process->setWorkingDirectory(workingDirectory.path());
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(ORVANE_INSTANCE_PROBE_PATH), arguments);
-        EXPECT_TRUE(process->waitForStarted(timeoutMilliseconds));
-        return process;
-    }
-
-    // The probe's next output line, without its line feed.
-    static QString nextLine(QProcess& process)
-    {
-        while (!process.canReadLine()) {
-            if (!process.waitForReadyRead(timeoutMilliseconds))
-                return u"(no line: %1)"_s.arg(process.errorString());
-        }
-        return QString::fromUtf8(process.readLine()).chopped(1);
-    }
-
-    static void expectHandedOver(QProcess& process)
-    {
-        ASSERT_TRUE(process.waitForFinished(timeoutMilliseconds));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0);
-        EXPECT_EQ(process.readAllStandardOutput(), QByteArray());
-    }
-
-    static void stop(QProcess& process)
-    {
-        process.terminate();
-        process.waitForFinished(timeoutMilliseconds);
-        EXPECT_EQ(process.readAllStandardOutput(), QByteArray()) << "nothing more was opened";
-    }
-
-    QString absolute(const QString& name) const { return workingDirectory.filePath(name); }
-};
-
-TEST_F(InstanceProcessTest, SecondProcessHandsItsFilesToTheFirstAndExits)
-{
-    const std::unique_ptr<QProcess> first = start({});
-    ASSERT_EQ(nextLine(*first), u"listening"_s);
-
-    const std::unique_ptr<QProcess> second = start({u"sales.csv"_s, absolute(u"plan.docx"_s)});
-    expectHandedOver(*second);
-    EXPECT_EQ(nextLine(*first), u"open\t%1\t%2"_s.arg(absolute(u"sales.csv"_s), absolute(u"plan.docx"_s)));
-
-    const std::unique_ptr<QProcess> third = start({});
-    expectHandedOver(*third);
-    EXPECT_EQ(nextLine(*first), u"reopen"_s);
-
-    stop(*first);
-}
-
-TEST_F(InstanceProcessTest, SocketOfAKilledFirstProcessDoesNotStopTheNextOne)
-{
-    const std::unique_ptr<QProcess> crashed = start({});
-    ASSERT_EQ(nextLine(*crashed), u"listening"_s);
-    ::kill(pid_t(crashed->processId()), SIGKILL);
-    ASSERT_TRUE(crashed->waitForFinished(timeoutMilliseconds));
-    ASSERT_TRUE(QFileInfo::exists(runtimeDirectory.filePath(u"orvane.socket"_s)));
-
-    const std::unique_ptr<QProcess> next = start({u"sales.csv"_s});
-    EXPECT_EQ(nextLine(*next), u"open\t%1"_s.arg(absolute(u"sales.csv"_s)));
-    EXPECT_EQ(nextLine(*next), u"listening"_s);
-
-    const std::unique_ptr<QProcess> later = start({u"plan.docx"_s});
-    expectHandedOver(*later);
-    EXPECT_EQ(nextLine(*next), u"open\t%1"_s.arg(absolute(u"plan.docx"_s)));
-
-    stop(*next);
 }
 
 } // namespace
