@@ -210,7 +210,7 @@ HttpResponse DriveService::create(const QString& clientId, const FileMetadata& m
         item.contentComplete = content->complete;
     } else {
         item.mimeType = requestedType.isEmpty() ? u"application/octet-stream"_s : requestedType;
-        item.sha256 = Sha256::hexOf({});
+        item.sha256 = Sha256::digest({}).toHex();
     }
     return HttpResponse::json(200, selection.apply(m_resources.file(m_store.add(std::move(item)))));
 }

@@ -73,7 +73,7 @@ HttpResponse DriveUpload::finish()
         refuseMalformed(*m_parser.error());
     if (m_partCount != 2)
         refuseMalformed(u"an upload has exactly two parts, metadata and media"_s);
-    m_media.sha256 = m_mediaHash.finalHex();
+    m_media.sha256 = m_mediaHash.finalize().toHex();
     m_media.complete = m_media.prefix.size() == m_media.size;
     return m_drive.create(m_clientId, FileMetadata::parse(m_metadata), m_media, m_selection);
 }

@@ -51,7 +51,7 @@ bool isS256Challenge(const QString& text)
 
 QString s256Challenge(const QString& verifier)
 {
-    const QByteArray digest = QByteArray::fromHex(Sha256::hexOf(verifier.toUtf8()));
+    const QByteArray digest = Sha256::digest(verifier.toUtf8());
     return QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
