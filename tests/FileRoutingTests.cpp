@@ -68,6 +68,10 @@ TEST(FileRouter, HasExactlyTheNineSupportedRows)
         EXPECT_EQ(route.isOfficeFile, row.isOffice);
         EXPECT_EQ(route.forcedOpenMode.has_value(), !row.isOffice);
     }
+    const std::span<const FileRoute> supported = FileRouter::supportedRoutes();
+    ASSERT_EQ(supported.size(), std::size(rows));
+    for (std::size_t index = 0; index < supported.size(); ++index)
+        EXPECT_EQ(supported[index], FileRouter().route(rows[index].extension)) << index;
 }
 
 TEST(FileRouter, RefusesUnsupportedExtensionsWithTheNormalisedText)

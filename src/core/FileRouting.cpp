@@ -212,6 +212,11 @@ QString pathExtension(const QUrl& url)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
+std::span<const FileRoute> FileRouter::supportedRoutes()
+{
+    return routingTable;
+}
+
 FileRoute FileRouter::route(const QUrl& fileURL) const
 {
     return route(pathExtension(fileURL));

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 
 namespace orvane {
 
@@ -64,6 +65,10 @@ QString pathExtension(const QUrl& url);
 // Maps file extensions to routes; refuses everything else.
 class FileRouter {
 public:
+    // Every supported extension's route, in a fixed order: csv, tsv, xls,
+    // xlsx, xlsm, doc, docx, ppt, pptx.
+    static std::span<const FileRoute> supportedRoutes();
+
     // Throws OrvaneError::unsupportedFileExtension.
     FileRoute route(const QUrl& fileURL) const;
     // Dots at either end are stripped and case ignored: ".CSV", "csv." and "Csv" are all "csv".
