@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+
+#include <functional>
+
+namespace orvane {
+
+class AppModel;
+
+// The menu of Orvane's tray item (and, on desktops without a tray, of the
+// main window's menu button): the main window, the last Google URL, the
+// recent files, preferences, onboarding and quitting. It is made anew from
+// the model each time it opens, and whenever the recent files change while
+// it is shown.
+class MenuBarMenu final : public QObject {
+    Q_OBJECT
+
+public:
+    // How many recent files the menu lists; the model may hold more.
+    static constexpr qsizetype recentFilesShown = 8;
+
+    MenuBarMenu(AppModel& model, std::function<void()> showMainWindow, std::function<void()> quit,
+                QObject* parent = nullptr);
+
+    QMenu& menu() { return menu_; }
+
+    // Replaces every item with ones that show the model as it is now.
+    void rebuild();
+    // "Open Orvane": the main window, with onboarding until setup is complete
+    // and the home view after it.
+    void openOrvane();
+
+private:
+    void addRecentFiles();
+    void reviewOnboarding();
+    QIcon symbol(const QString& name) const;
+
+    AppModel& model_;
+    std::function<void()> showMainWindow_;
+    std::function<void()> quit_;
+    QMenu menu_;
+};
+
+} // namespace orvane

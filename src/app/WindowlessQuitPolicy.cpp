@@ -1,0 +1,28 @@
+#include "WindowlessQuitPolicy.h"
+
+#include "AppModel.h"
+
+#include <QGuiApplication>
+
+namespace orvane {
+
+WindowlessQuitPolicy::WindowlessQuitPolicy(AppModel& model, std::function<bool()> hasVisibleWindow,
+                                           std::function<void()> quit, QObject* parent)
+    : QObject(parent), model_(model), hasVisibleWindow_(std::move(hasVisibleWindow)), quit_(std::move(quit))
+{
+    connect(qGuiApp, &QGuiApplication::lastWindowClosed, this, &WindowlessQuitPolicy::scheduleCheck);
+    connect(&model_, &AppModel::isOpeningChanged, this, &WindowlessQuitPolicy::scheduleCheck);
+}
+
+void WindowlessQuitPolicy::scheduleCheck()
+{
+    QMetaObject::invokeMethod(this, &WindowlessQuitPolicy::check, Qt::QueuedConnection);
+}
+
+void WindowlessQuitPolicy::check()
+{
+    if (!model_.isOpening() && !hasVisibleWindow_())
+        quit_();
+}
+
+} // namespace orvane

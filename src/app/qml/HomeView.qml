@@ -1,0 +1,88 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane
+
+// The main window once setup is complete: what Orvane does, the connection
+// and the opening mode, the recent files, the last error and the status.
+Item {
+    objectName: "homeView"
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 28
+        spacing: 22
+
+        HeaderBlock {
+            Layout.fillWidth: true
+            title: "Orvane"
+            subtitle: "Finder で CSV / Office ファイルを開くと、Google Workspace にアップロードしてブラウザで開きます。元のローカルファイルは変更しません。"
+            systemImage: "doc.badge.arrow.up"
+        }
+        RowLayout {
+            spacing: 8
+
+            StatusPill {
+                objectName: "connectionPill"
+                title: AppModel.isConnected ? "Google connected" : "Google not connected"
+                systemImage: AppModel.isConnected ? "checkmark.circle.fill" : "exclamationmark.circle.fill"
+                isPositive: AppModel.isConnected
+            }
+            StatusPill {
+                objectName: "modePill"
+                title: AppModel.officeOpenMode === "officePreserved" ? "Office format mode" : "Google format mode"
+                systemImage: "slider.horizontal.3"
+                isPositive: true
+            }
+        }
+        TipBanner {
+            Layout.fillWidth: true
+            title: "オンボーディングはいつでも見直せます"
+            message: "メニューバーの Orvane アイコンから「Onboarding」を選ぶと、Google 接続、保存先、ダブルクリック設定の手順を再確認できます。"
+            systemImage: "menubar.rectangle"
+        }
+        RecentFilesList {
+            id: recentFiles
+            Layout.fillWidth: true
+            Layout.fillHeight: !isEmpty
+            records: AppModel.recentRecords
+        }
+        ErrorBanner {
+            objectName: "errorBanner"
+            Layout.fillWidth: true
+            visible: AppModel.lastError !== ""
+            message: AppModel.lastError
+        }
+        Item {
+            Layout.fillHeight: recentFiles.isEmpty
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 8
+
+            SymbolButton {
+                objectName: "copyURLButton"
+                text: "Copy last Google URL"
+                symbol: "link"
+                enabled: AppModel.lastOpenedURL.toString() !== ""
+                onClicked: AppModel.copyLastOpenedURL()
+            }
+            SymbolButton {
+                objectName: "preferencesButton"
+                text: "Preferences"
+                symbol: "gearshape"
+                onClicked: AppModel.showPreferencesWindow()
+            }
+            Label {
+                objectName: "statusText"
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignRight
+                elide: Text.ElideRight
+                text: AppModel.statusMessage
+                textFormat: Text.PlainText
+                color: Theme.secondaryText
+                font.pixelSize: Theme.footnoteSize
+            }
+        }
+    }
+}

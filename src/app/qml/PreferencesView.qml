@@ -1,0 +1,112 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane
+
+// The preferences window: the Google account, how Office files open, the
+// Drive folder, and where local state is kept. Every change goes straight to
+// the model; there is nothing to apply.
+Rectangle {
+    id: preferences
+
+    objectName: "preferencesView"
+    implicitWidth: 560
+    implicitHeight: 440
+    color: Theme.windowBackground
+
+    ScrollView {
+        id: form
+        anchors.fill: parent
+        contentWidth: availableWidth
+
+        Item {
+            width: form.availableWidth
+            implicitHeight: sections.implicitHeight + 2 * 24
+
+            ColumnLayout {
+                id: sections
+                x: 24
+                y: 24
+                width: parent.width - 2 * 24
+                spacing: 20
+
+                PreferencesSection {
+                    Layout.fillWidth: true
+                    title: "Google Account"
+
+                    RowLayout {
+                        Layout.fillWidth: true
+
+                        SymbolLabel {
+                            objectName: "accountStatus"
+                            title: AppModel.isConnected ? "Connected" : "Not connected"
+                            systemImage: AppModel.isConnected ? "checkmark.circle.fill"
+                                                              : "person.crop.circle.badge.exclamationmark"
+                        }
+                        Item {
+                            Layout.fillWidth: true
+                        }
+                        Button {
+                            objectName: "accountButton"
+                            text: AppModel.isConnected ? "Disconnect" : "Connect"
+                            onClicked: AppModel.isConnected ? AppModel.disconnectGoogle() : AppModel.connectGoogle()
+                        }
+                    }
+                    FootnoteText {
+                        text: "Orvane uses the drive.file scope. It can access files it creates or that you explicitly open with the app, not your whole Drive."
+                    }
+                }
+                PreferencesSection {
+                    Layout.fillWidth: true
+                    title: "Opening Mode"
+
+                    OpenModePicker {
+                        Layout.fillWidth: true
+                        label: "Office files"
+                        options: [
+                            { value: "googleFormat", title: "Convert to Google Docs / Sheets / Slides" },
+                            { value: "officePreserved", title: "Keep Office format on Drive" }
+                        ]
+                    }
+                    FootnoteText {
+                        text: "CSV and TSV are always imported into Google Sheets."
+                    }
+                }
+                PreferencesSection {
+                    Layout.fillWidth: true
+                    title: "Drive Destination"
+
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 12
+
+                        Label {
+                            text: "Root folder"
+                            font.pixelSize: Theme.bodySize
+                        }
+                        RootFolderField {
+                            Layout.fillWidth: true
+                        }
+                    }
+                    FootnoteText {
+                        text: "Default: My Drive / Opened from Mac, with CSV Imports, Sheets, Docs, and Slides subfolders."
+                    }
+                }
+                PreferencesSection {
+                    Layout.fillWidth: true
+                    title: "Local State"
+
+                    FootnoteText {
+                        text: "Recent mappings are stored in Application Support. Tokens are stored in macOS Keychain, not in local JSON files."
+                    }
+                }
+                ErrorBanner {
+                    objectName: "errorBanner"
+                    Layout.fillWidth: true
+                    visible: AppModel.lastError !== ""
+                    message: AppModel.lastError
+                }
+            }
+        }
+    }
+}
