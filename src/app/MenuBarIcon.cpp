@@ -21,6 +21,7 @@ QImage painted(QImage image, const QColor& color)
     // A template: only the picture's coverage counts, not its colours.
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(image.rect(), color);
+    painter.end();
     return image;
 }
 

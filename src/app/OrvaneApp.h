@@ -58,11 +58,13 @@ public:
     WindowPresenter& mainWindow() { return mainWindow_; }
     WindowPresenter& preferencesWindow() { return preferencesWindow_; }
 
+    // Until the launch check has run.
+    bool isLaunchCheckPending() const { return launchCheck_.isActive(); }
+
+private:
     // Run once by the timer started at launch: onboarding while setup is
     // incomplete, and the main window in front, unless files were handed over.
     void runLaunchCheck();
-
-private:
     ViewEngine& viewEngine();
     void showTrayItem();
 

@@ -42,6 +42,8 @@ QImage image(const QString& name, QSize size, const QColor& color)
     // the requested colour, keeping its coverage.
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(result.rect(), color);
+    // Before the image leaves: a painter still open on it would keep its data.
+    painter.end();
     return result;
 }
 

@@ -16,11 +16,15 @@ WindowlessQuitPolicy::WindowlessQuitPolicy(AppModel& model, std::function<bool()
 
 void WindowlessQuitPolicy::scheduleCheck()
 {
+    if (isCheckScheduled_)
+        return;
+    isCheckScheduled_ = true;
     QMetaObject::invokeMethod(this, &WindowlessQuitPolicy::check, Qt::QueuedConnection);
 }
 
 void WindowlessQuitPolicy::check()
 {
+    isCheckScheduled_ = false;
     if (!model_.isOpening() && !hasVisibleWindow_())
         quit_();
 }

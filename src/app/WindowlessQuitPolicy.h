@@ -28,6 +28,7 @@ private:
     AppModel& model_;
     std::function<bool()> hasVisibleWindow_;
     std::function<void()> quit_;
+    bool isCheckScheduled_ = false;
 };
 
 } // namespace orvane

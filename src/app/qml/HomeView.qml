@@ -5,12 +5,25 @@ import Orvane
 
 // The main window once setup is complete: what Orvane does, the connection
 // and the opening mode, the recent files, the last error and the status.
-Item {
+// Everything fits from the usual window size up, the recent files taking the
+// room there is; a window shorter than that scrolls instead of cutting off
+// the bottom row.
+Flickable {
+    id: page
+
     objectName: "homeView"
+    contentWidth: width
+    contentHeight: Math.max(height, content.implicitHeight + 2 * 28)
+    boundsBehavior: Flickable.StopAtBounds
+    clip: true
+    ScrollBar.vertical: ScrollBar {}
 
     ColumnLayout {
-        anchors.fill: parent
-        anchors.margins: 28
+        id: content
+        x: 28
+        y: 28
+        width: page.width - 2 * 28
+        height: page.contentHeight - 2 * 28
         spacing: 22
 
         HeaderBlock {
@@ -44,7 +57,7 @@ Item {
         RecentFilesList {
             id: recentFiles
             Layout.fillWidth: true
-            Layout.fillHeight: !isEmpty
+            Layout.fillHeight: true
             records: AppModel.recentRecords
         }
         ErrorBanner {
@@ -53,8 +66,10 @@ Item {
             visible: AppModel.lastError !== ""
             message: AppModel.lastError
         }
+        // Pushes the bottom row down while the recent files take no more room.
         Item {
-            Layout.fillHeight: recentFiles.isEmpty
+            Layout.fillHeight: true
+            visible: recentFiles.isEmpty
         }
         RowLayout {
             Layout.fillWidth: true

@@ -16,6 +16,7 @@ Rectangle {
 
     ScrollView {
         id: form
+        objectName: "preferencesForm"
         anchors.fill: parent
         contentWidth: availableWidth
 
@@ -28,7 +29,7 @@ Rectangle {
                 x: 24
                 y: 24
                 width: parent.width - 2 * 24
-                spacing: 20
+                spacing: 16
 
                 PreferencesSection {
                     Layout.fillWidth: true

@@ -42,13 +42,15 @@ ColumnLayout {
     EmptyRecentFilesView {
         objectName: "emptyRecentFiles"
         Layout.fillWidth: true
-        Layout.minimumHeight: 180
+        Layout.fillHeight: true
+        Layout.maximumHeight: 180
         visible: recentFiles.isEmpty
     }
+    // As tall as the window allows; two rows at the least.
     Rectangle {
         Layout.fillWidth: true
         Layout.fillHeight: true
-        Layout.minimumHeight: 220
+        Layout.preferredHeight: 2 * 44 + 12
         visible: !recentFiles.isEmpty
         radius: 8
         color: Theme.controlBackground

@@ -1,0 +1,213 @@
+#include "SampleRecords.h"
+#include "ViewFixture.h"
+
+#include <QMetaObject>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class HomeViewTest : public ViewTest {
+protected:
+    // Records for files named name0.ext0, name1.ext1, …, the first the newest.
+    void storeRecords(const QStringList& extensions)
+    {
+        QList<LocalFileRecord> records;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (qsizetype index = 0; index < extensions.size(); ++index) {
+            LocalFileRecord record = sampleRecord(u"/home/aki/Reports/file%1.%2"_s.arg(index).arg(extensions[index]),
+                                                  now.addSecs(-3600 * (index + 1)));
+            record.fileExtension = extensions[index];
+            record.openURL = QUrl(u"https://docs.google.com/spreadsheets/d/file%1/edit"_s.arg(index));
+            records.append(record);
+        }
+        stateStore.saveRecords(records);
+    }
+
+    QQuickWindow& showHome()
+    {
+        makeViews();
+        return showMainWindow();
+    }
+
+    // The row of record index, scrolled into view.
+    static QQuickItem* row(QQuickItem* list, int index)
+    {
+        constexpr int containMode = 4; // ListView.Contain
+        QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, containMode));
+        QMetaObject::invokeMethod(list, "forceLayout");
+        QQuickItem* found = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, found), Q_ARG(int, index));
+        return found;
+    }
+};
+
+TEST_F(HomeViewTest, ThePillsFollowTheConnectionAndTheOpeningMode)
+{
+    QQuickWindow& window = showHome();
+    QQuickItem* connection = item(window, u"connectionPill"_s);
+    QQuickItem* mode = item(window, u"modePill"_s);
+    EXPECT_EQ(connection->property("title"), u"Google not connected"_s);
+    EXPECT_EQ(connection->property("systemImage"), u"exclamationmark.circle.fill"_s);
+    EXPECT_EQ(connection->property("isPositive"), false);
+    EXPECT_EQ(mode->property("title"), u"Google format mode"_s);
+    EXPECT_EQ(mode->property("isPositive"), true);
+
+    connectAndWait();
+    model->setOfficeOpenModeRawValue(u"officePreserved"_s);
+    settle(window);
+
+    EXPECT_EQ(connection->property("title"), u"Google connected"_s);
+    EXPECT_EQ(connection->property("systemImage"), u"checkmark.circle.fill"_s);
+    EXPECT_EQ(connection->property("isPositive"), true);
+    EXPECT_EQ(mode->property("title"), u"Office format mode"_s);
+}
+
+TEST_F(HomeViewTest, WithoutRecordsThePlaceholderShowsAndNoURLCanBeCopied)
+{
+    QQuickWindow& window = showHome();
+
+    EXPECT_TRUE(item(window, u"emptyRecentFiles"_s)->isVisible());
+    EXPECT_FALSE(item(window, u"recentFilesListView"_s)->isVisible());
+    EXPECT_FALSE(item(window, u"copyURLButton"_s)->isEnabled());
+}
+
+TEST_F(HomeViewTest, TwelveRecordsShowAsTenRowsNewestFirst)
+{
+    storeRecords(QStringList(12, u"csv"_s));
+    QQuickWindow& window = showHome();
+
+    QQuickItem* list = item(window, u"recentFilesListView"_s);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FALSE(item(window, u"emptyRecentFiles"_s)->isVisible());
+    EXPECT_EQ(list->property("count"), 10);
+    QQuickItem* first = row(list, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(text(first->findChild<QQuickItem*>(u"fileName"_s)), u"file0.csv"_s);
+    EXPECT_TRUE(item(window, u"copyURLButton"_s)->isEnabled());
+}
+
+TEST_F(HomeViewTest, EachRowShowsTheSymbolForItsExtensionComparedExactly)
+{
+    storeRecords({u"xlsm"_s, u"pdf"_s, u"CSV"_s, u"docx"_s, u"pptx"_s, u"tsv"_s});
+    QQuickWindow& window = showHome();
+    QQuickItem* list = item(window, u"recentFilesListView"_s);
+
+    QStringList symbols;
+    for (int index = 0; index < 6; ++index) {
+        QQuickItem* shown = row(list, index);
+        ASSERT_NE(shown, nullptr) << index;
+        symbols.append(shown->property("iconName").toString());
+    }
+
+    EXPECT_EQ(symbols, (QStringList{u"tablecells"_s, u"doc"_s, u"doc"_s, u"doc.text"_s, u"rectangle.on.rectangle"_s,
+                                    u"tablecells"_s}));
+}
+
+TEST_F(HomeViewTest, ARowNamesTheFileItsFolderItsModeAndWhenItWasOpened)
+{
+    LocalFileRecord record = sampleRecord(u"/home/aki/Budget 2025.xlsx"_s, QDateTime::currentDateTimeUtc().addSecs(-300));
+    record.fileExtension = u"xlsx"_s;
+    record.destinationFolderName = u"Sheets"_s;
+    record.openMode = OpenMode::officePreserved;
+    stateStore.saveRecords({record});
+    QQuickWindow& window = showHome();
+
+    EXPECT_EQ(text(item(window, u"fileName"_s)), u"Budget 2025.xlsx"_s);
+    EXPECT_EQ(text(item(window, u"fileDetail"_s)), u"Sheets • Keep Office format"_s);
+    EXPECT_EQ(text(item(window, u"lastOpened"_s)), u"5 minutes ago"_s);
+}
+
+TEST_F(HomeViewTest, TheRowButtonOpensTheRecordsGoogleURLInTheBrowser)
+{
+    storeRecords({u"csv"_s, u"csv"_s});
+    QQuickWindow& window = showHome();
+    QQuickItem* second = row(item(window, u"recentFilesListView"_s), 1);
+    ASSERT_NE(second, nullptr);
+
+    click(window, second->findChild<QQuickItem*>(u"openRecordButton"_s));
+
+    EXPECT_EQ(browserCalls, (QList<QUrl>{QUrl(u"https://docs.google.com/spreadsheets/d/file1/edit"_s)}));
+    EXPECT_EQ(model->statusMessage(), u"Ready"_s);
+}
+
+TEST_F(HomeViewTest, TheErrorBannerComesAndGoesWithTheModelsError)
+{
+    QQuickWindow& window = showHome();
+    QQuickItem* banner = item(window, u"errorBanner"_s);
+    EXPECT_FALSE(banner->isVisible());
+
+    model->copyLastOpenedURL();
+    settle(window);
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(banner->property("message"), u"No Google file URL has been opened yet."_s);
+    EXPECT_GT(banner->y(), item(window, u"emptyRecentFiles"_s)->mapToItem(banner->parentItem(), QPointF()).y())
+        << "below the recent files";
+
+    connectAndWait();
+    settle(window);
+    EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(HomeViewTest, TheBottomRowCopiesTheLastURLOpensPreferencesAndShowsTheStatus)
+{
+    storeRecords({u"csv"_s});
+    QQuickWindow& window = showHome();
+
+    click(window, item(window, u"copyURLButton"_s));
+    EXPECT_EQ(clipboard, (QStringList{u"https://docs.google.com/spreadsheets/d/file0/edit"_s}));
+    EXPECT_EQ(text(item(window, u"statusText"_s)), u"Copied Google file URL"_s);
+
+    click(window, item(window, u"preferencesButton"_s));
+    EXPECT_EQ(preferencesWindowRequests, 1);
+    EXPECT_TRUE(preferencesWindow->isVisible());
+}
+
+TEST_F(HomeViewTest, ALongStatusStaysOnTheBottomRowAfterTheButtons)
+{
+    QQuickWindow& window = showHome();
+    model->setStatusMessage(u"Could not open "_s + QString(200, u'x') + u".csv"_s);
+    settle(window);
+
+    QQuickItem* status = item(window, u"statusText"_s);
+    QQuickItem* preferences = item(window, u"preferencesButton"_s);
+    EXPECT_GE(status->x(), preferences->x() + preferences->width());
+    EXPECT_LE(status->mapToScene(QPointF(status->width(), 0)).x(), window.width());
+    EXPECT_NEAR(status->y() + status->height() / 2, preferences->y() + preferences->height() / 2, 1.0);
+}
+
+TEST_F(HomeViewTest, TheBottomRowStaysInTheWindowWithTwelveFilesAndAnError)
+{
+    storeRecords(QStringList(12, u"csv"_s));
+    QQuickWindow& window = showHome();
+    openAndWait(writeFile(u"scan.pdf"_s, "%PDF"));
+    settle(window);
+    ASSERT_TRUE(item(window, u"errorBanner"_s)->isVisible());
+
+    for (const QString& name : {u"copyURLButton"_s, u"preferencesButton"_s, u"statusText"_s}) {
+        QQuickItem* shown = item(window, name);
+        EXPECT_LE(shown->mapToScene(QPointF(0, shown->height())).y(), window.height()) << qPrintable(name);
+    }
+    EXPECT_GE(item(window, u"recentFilesListView"_s)->height(), 2 * 40);
+}
+
+TEST_F(HomeViewTest, TheMenuButtonIsOnlyForDesktopsWithoutATray)
+{
+    QQuickWindow& window = showHome();
+
+    EXPECT_FALSE(item(window, u"windowMenuButton"_s)->isVisible());
+}
+
+TEST_F(HomeViewTest, CommandCommaOpensThePreferencesWindow)
+{
+    QQuickWindow& window = showHome();
+
+    pressKey(window, Qt::Key_Comma, Qt::ControlModifier);
+
+    EXPECT_EQ(preferencesWindowRequests, 1);
+    EXPECT_TRUE(preferencesWindow->isVisible());
+}
+
+} // namespace

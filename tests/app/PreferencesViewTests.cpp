@@ -1,0 +1,119 @@
+#include "ViewFixture.h"
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class PreferencesViewTest : public ViewTest {
+protected:
+    QQuickWindow& showPreferences()
+    {
+        makeViews();
+        return showPreferencesWindow();
+    }
+};
+
+TEST_F(PreferencesViewTest, TheAccountRowOffersConnectThenDisconnect)
+{
+    QQuickWindow& window = showPreferences();
+    QQuickItem* status = item(window, u"accountStatus"_s);
+    QQuickItem* button = item(window, u"accountButton"_s);
+    EXPECT_EQ(status->property("title"), u"Not connected"_s);
+    EXPECT_EQ(status->property("systemImage"), u"person.crop.circle.badge.exclamationmark"_s);
+    EXPECT_EQ(text(button), u"Connect"_s);
+
+    click(window, button);
+    ASSERT_TRUE(waitUntil([this] { return model->isConnected(); }));
+    settle(window);
+
+    EXPECT_EQ(status->property("title"), u"Connected"_s);
+    EXPECT_EQ(status->property("systemImage"), u"checkmark.circle.fill"_s);
+    EXPECT_EQ(text(button), u"Disconnect"_s);
+
+    click(window, button);
+
+    EXPECT_FALSE(model->isConnected());
+    EXPECT_EQ(model->statusMessage(), u"Google account disconnected"_s);
+    EXPECT_EQ(status->property("title"), u"Not connected"_s);
+    EXPECT_EQ(text(button), u"Connect"_s);
+}
+
+TEST_F(PreferencesViewTest, ConnectStaysAvailableWhileASignInWaits)
+{
+    holdSignIn = true;
+    QQuickWindow& window = showPreferences();
+    QQuickItem* button = item(window, u"accountButton"_s);
+
+    click(window, button);
+    ASSERT_TRUE(waitUntil([this] { return browserCalls.size() == 1; }));
+    ASSERT_TRUE(model->isConnectingGoogle());
+    settle(window);
+
+    EXPECT_EQ(item(window, u"accountStatus"_s)->property("title"), u"Not connected"_s);
+    EXPECT_EQ(text(button), u"Connect"_s);
+    EXPECT_TRUE(button->isEnabled());
+
+    signInBrowser.open(browserCalls[0]);
+    ASSERT_TRUE(waitUntil([this] { return !model->isConnectingGoogle(); }));
+    EXPECT_TRUE(model->isConnected());
+}
+
+TEST_F(PreferencesViewTest, TheModeChosenHereIsTheHomeViewsMode)
+{
+    QQuickWindow& preferences = showPreferences();
+    QQuickWindow& home = showMainWindow();
+    QQuickItem* office = item(preferences, u"option_officePreserved"_s);
+    EXPECT_EQ(text(office), u"Keep Office format on Drive"_s);
+    EXPECT_EQ(text(item(preferences, u"option_googleFormat"_s)), u"Convert to Google Docs / Sheets / Slides"_s);
+
+    click(preferences, office);
+    settle(home);
+
+    EXPECT_EQ(model->preferences().officeOpenMode, OpenMode::officePreserved);
+    EXPECT_EQ(item(home, u"modePill"_s)->property("title"), u"Office format mode"_s);
+}
+
+TEST_F(PreferencesViewTest, ClearingTheRootFolderHandsAnEmptyNameToTheModel)
+{
+    QQuickWindow& window = showPreferences();
+    QQuickItem* field = item(window, u"rootFolderField"_s);
+    EXPECT_EQ(text(field), u"Opened from Mac"_s);
+
+    click(window, field);
+    pressKey(window, Qt::Key_A, Qt::ControlModifier);
+    pressKey(window, Qt::Key_Backspace);
+
+    EXPECT_EQ(model->rootFolderName(), QString());
+    EXPECT_EQ(PreferencesStore(defaults).load().rootFolderName, QString());
+}
+
+TEST_F(PreferencesViewTest, TheErrorBannerFollowsTheModelsError)
+{
+    QQuickWindow& window = showPreferences();
+    QQuickItem* banner = item(window, u"errorBanner"_s);
+    EXPECT_FALSE(banner->isVisible());
+
+    model->copyLastOpenedURL();
+    settle(window);
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(banner->property("message"), u"No Google file URL has been opened yet."_s);
+
+    connectAndWait();
+    settle(window);
+    EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(PreferencesViewTest, TheWindowIsTitledPreferencesAndKeepsItsWidth)
+{
+    QQuickWindow& window = showPreferences();
+
+    EXPECT_EQ(window.title(), u"Preferences"_s);
+    EXPECT_EQ(window.width(), 560);
+    EXPECT_EQ(window.minimumWidth(), 560);
+    EXPECT_EQ(window.maximumWidth(), 560);
+    EXPECT_EQ(window.minimumHeight(), 360);
+}
+
+} // namespace

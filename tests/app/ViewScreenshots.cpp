@@ -1,0 +1,161 @@
+#include "SampleRecords.h"
+#include "ViewFixture.h"
+
+#include <QDir>
+#include <QQuickItem>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+// Pictures of every page at the windows' usual sizes, written to
+// ORVANE_SCREENSHOT_DIR in the build tree for people to look at. Each also
+// checks that no text on it is cut short.
+namespace {
+
+// Visible texts that do not fit in their place.
+void collectCutOffTexts(QQuickItem* item, QStringList& cutOff)
+{
+    if (!item->isVisible())
+        return;
+    if (item->property("truncated").toBool())
+        cutOff.append(item->property("text").toString());
+    for (QQuickItem* child : item->childItems())
+        collectCutOffTexts(child, cutOff);
+}
+
+class ViewScreenshotTest : public ViewTest {
+protected:
+    void save(QQuickWindow& window, const QString& name)
+    {
+        settle(window);
+        const QImage picture = window.grabWindow();
+        ASSERT_FALSE(picture.isNull());
+        const QDir folder(QStringLiteral(ORVANE_SCREENSHOT_DIR));
+        ASSERT_TRUE(folder.mkpath(u"."_s));
+        EXPECT_TRUE(picture.save(folder.filePath(name + u".png"_s)));
+        QStringList cutOff;
+        collectCutOffTexts(window.contentItem(), cutOff);
+        EXPECT_EQ(cutOff, QStringList()) << qPrintable(name);
+    }
+
+    void scrollToEnd(QQuickWindow& window, const QString& scrollView)
+    {
+        QQuickItem* view = item(window, scrollView);
+        // A scroll view scrolls the flickable it holds; a flickable itself.
+        auto* flickable = view->property("contentY").isValid() ? view : view->property("contentItem").value<QQuickItem*>();
+        ASSERT_NE(flickable, nullptr);
+        flickable->setProperty("contentY", flickable->property("contentHeight").toReal() - flickable->height());
+    }
+
+    QQuickWindow& showOnboarding()
+    {
+        setPreferences({.hasCompletedOnboarding = false});
+        makeViews();
+        return showMainWindow();
+    }
+
+    void showStep(QQuickWindow& window, const QString& step)
+    {
+        click(window, item(window, u"sidebarStep_"_s + step));
+    }
+
+    void storeRecords()
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const struct {
+            const char* path;
+            const char* extension;
+            const char* folder;
+            OpenMode mode;
+            qint64 secondsAgo;
+        } files[] = {
+            {"/home/aki/Documents/Quarterly sales.xlsx", "xlsx", "Sheets", OpenMode::googleFormat, 4 * 60},
+            {"/home/aki/Downloads/contacts.csv", "csv", "CSV Imports", OpenMode::googleFormat, 2 * 3600},
+            {"/home/aki/Documents/Board update.pptx", "pptx", "Slides", OpenMode::officePreserved, 26 * 3600},
+            {"/home/aki/Documents/提案書.docx", "docx", "Docs", OpenMode::googleFormat, 3 * 86400},
+            {"/home/aki/Documents/budget-macros.xlsm", "xlsm", "Sheets", OpenMode::officePreserved, 9 * 86400},
+        };
+        QList<LocalFileRecord> records;
+        for (const auto& file : files) {
+            LocalFileRecord record = sampleRecord(QString::fromUtf8(file.path), now.addSecs(-file.secondsAgo));
+            record.fileExtension = QString::fromLatin1(file.extension);
+            record.destinationFolderName = QString::fromLatin1(file.folder);
+            record.openMode = file.mode;
+            records.append(record);
+        }
+        stateStore.saveRecords(records);
+    }
+};
+
+TEST_F(ViewScreenshotTest, OnboardingSteps)
+{
+    QQuickWindow& window = showOnboarding();
+    const QStringList steps{u"welcome"_s, u"connect"_s, u"destination"_s, u"mode"_s, u"doubleClick"_s, u"testFile"_s};
+    for (qsizetype index = 0; index < steps.size(); ++index) {
+        showStep(window, steps[index]);
+        save(window, u"onboarding-%1-%2"_s.arg(index + 1).arg(steps[index]));
+    }
+
+    showStep(window, u"doubleClick"_s);
+    click(window, item(window, u"helpButton"_s));
+    save(window, u"onboarding-5-doubleClick-help"_s);
+}
+
+TEST_F(ViewScreenshotTest, OnboardingAfterConnectingAndOpeningTheSample)
+{
+    QQuickWindow& window = showOnboarding();
+    connectAndWait();
+    showStep(window, u"connect"_s);
+    save(window, u"onboarding-2-connect-connected"_s);
+
+    showStep(window, u"testFile"_s);
+    model->openSampleCSV();
+    ASSERT_TRUE(waitUntil([this] { return model->didOpenSampleFile(); }));
+    save(window, u"onboarding-6-testFile-opened"_s);
+}
+
+TEST_F(ViewScreenshotTest, HomeWithRecentFilesAndAnError)
+{
+    storeRecords();
+    makeViews();
+    QQuickWindow& window = showMainWindow();
+    openAndWait(writeFile(u"scan.pdf"_s, "%PDF"));
+    save(window, u"home-recent-files-error"_s);
+
+    window.resize(window.minimumSize());
+    save(window, u"home-recent-files-error-smallest"_s);
+    scrollToEnd(window, u"homeView"_s);
+    save(window, u"home-recent-files-error-smallest-scrolled"_s);
+}
+
+TEST_F(ViewScreenshotTest, HomeWithoutRecentFiles)
+{
+    makeViews();
+    connectAndWait();
+    save(showMainWindow(), u"home-empty"_s);
+}
+
+TEST_F(ViewScreenshotTest, HomeInJapanese)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    storeRecords();
+    makeViews();
+    save(showMainWindow(), u"home-japanese-times"_s);
+    QLocale::setDefault(previous);
+}
+
+TEST_F(ViewScreenshotTest, Preferences)
+{
+    makeViews();
+    save(showPreferencesWindow(), u"preferences"_s);
+
+    connectAndWait();
+    model->copyLastOpenedURL();
+    QQuickWindow& window = showPreferencesWindow();
+    scrollToEnd(window, u"preferencesForm"_s);
+    save(window, u"preferences-connected-error-scrolled"_s);
+}
+
+} // namespace
