@@ -171,8 +171,16 @@ TEST_F(OrvaneAppTest, WithoutATrayTheMainWindowCarriesTheMenu)
 
     settle(window);
 
-    EXPECT_TRUE(item(window, u"windowMenuButton"_s)->isVisible());
-    EXPECT_EQ(orvane.menu().menu().actions().first()->text(), u"Open Orvane"_s);
+    QQuickItem* menuButton = item(window, u"windowMenuButton"_s);
+    EXPECT_TRUE(menuButton->isVisible());
+    click(window, menuButton);
+
+    QMenu& menu = orvane.menu().menu();
+    ASSERT_TRUE(waitUntil([&menu] { return menu.isVisible(); }));
+    EXPECT_EQ(menu.actions().first()->text(), u"Open Orvane"_s);
+    const QPoint buttonBottomLeft = window.mapToGlobal(menuButton->mapToScene(QPointF(0, menuButton->height())).toPoint());
+    EXPECT_EQ(menu.pos().y(), buttonBottomLeft.y()) << "below the button (moved sideways to stay on the screen)";
+    menu.hide();
 }
 
 } // namespace
