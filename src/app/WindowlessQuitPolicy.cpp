@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace orvane {
 
 WindowlessQuitPolicy::WindowlessQuitPolicy(AppModel& model, std::function<bool()> hasVisibleWindow,
@@ -11,7 +13,13 @@ WindowlessQuitPolicy::WindowlessQuitPolicy(AppModel& model, std::function<bool()
     : QObject(parent), model_(model), hasVisibleWindow_(std::move(hasVisibleWindow)), quit_(std::move(quit))
 {
     connect(qGuiApp, &QGuiApplication::lastWindowClosed, this, &WindowlessQuitPolicy::scheduleCheck);
-    connect(&model_, &AppModel::isOpeningChanged, this, &WindowlessQuitPolicy::scheduleCheck);
+    connect(&model_, &AppModel::isOpeningChanged, this, &WindowlessQuitPolicy::openingChanged);
+}
+
+void WindowlessQuitPolicy::openingChanged()
+{
+    didOpenEnd_ = didOpenEnd_ || !model_.isOpening();
+    scheduleCheck();
 }
 
 void WindowlessQuitPolicy::scheduleCheck()
@@ -25,7 +33,12 @@ void WindowlessQuitPolicy::scheduleCheck()
 void WindowlessQuitPolicy::check()
 {
     isCheckScheduled_ = false;
-    if (!model_.isOpening() && !hasVisibleWindow_())
+    const bool didOpenFail = std::exchange(didOpenEnd_, false) && model_.lastError();
+    if (model_.isOpening() || hasVisibleWindow_())
+        return;
+    if (didOpenFail)
+        model_.showMainWindow();
+    else
         quit_();
 }
 

@@ -12,6 +12,8 @@ class AppModel;
 // could not be reached any more: it quits once its last window is closed
 // and no file is being opened (the end of an open that ran without a
 // window, as when the file manager started Orvane for a file, counts too).
+// An open that failed with no window to show it brings the main window
+// forward instead, so that its error is not lost.
 class WindowlessQuitPolicy final : public QObject {
     Q_OBJECT
 
@@ -24,11 +26,14 @@ private:
     // of the same request starts in between.
     void scheduleCheck();
     void check();
+    void openingChanged();
 
     AppModel& model_;
     std::function<bool()> hasVisibleWindow_;
     std::function<void()> quit_;
     bool isCheckScheduled_ = false;
+    // An open ended since the last check.
+    bool didOpenEnd_ = false;
 };
 
 } // namespace orvane

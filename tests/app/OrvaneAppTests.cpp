@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "AwaitTask.h"
 #include "OrvaneApp.h"
 #include "ViewFixture.h"
 
@@ -106,16 +107,35 @@ TEST_F(OrvaneAppTest, AfterSetupTheLaunchShowsTheHomeViewWithoutForcingOnboardin
 
 TEST_F(OrvaneAppTest, ALaunchToOpenFilesMakesNoWindow)
 {
+    const QString token = emulator.accessToken();
+    awaitTask(tokenStore->saveTokens({.accessToken = token,
+                                      .refreshToken = std::nullopt,
+                                      .expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600),
+                                      .scope = std::nullopt,
+                                      .tokenType = std::nullopt}));
     const int windowsBefore = quickWindowCount();
-    tracker.recordFileOpenRequest({writeFile(u"report.pdf"_s, "%PDF")});
+    tracker.recordFileOpenRequest({writeFile(u"report.csv"_s, "a,b\n")});
     OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
 
-    ASSERT_TRUE(waitUntil([&orvane] { return orvane.model().statusMessage() == u"Could not open report.pdf"_s; }));
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.model().statusMessage() == u"Uploaded and opened report.csv"_s; }));
 
     EXPECT_FALSE(orvane.mainWindow().isVisible());
     EXPECT_EQ(quickWindowCount(), windowsBefore);
     // Without a tray, nothing is left to do once the file is done.
     EXPECT_TRUE(waitUntil([this] { return quitRequests == 1; }));
+}
+
+TEST_F(OrvaneAppTest, WithoutATrayAFailedWindowlessOpenShowsItsErrorInsteadOfQuitting)
+{
+    tracker.recordFileOpenRequest({writeFile(u"report.pdf"_s, "%PDF")});
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.mainWindow().isVisible(); }));
+    EXPECT_EQ(orvane.model().statusMessage(), u"Could not open report.pdf"_s);
+    EXPECT_EQ(orvane.model().lastError(),
+              u"Orvane does not support .pdf. Supported files are CSV, TSV, Excel, Word, and PowerPoint."_s);
+    EXPECT_FALSE(orvane.model().isShowingOnboarding());
+    EXPECT_EQ(quitRequests, 0);
 }
 
 TEST_F(OrvaneAppTest, TheModelsWindowRequestsBringTheWindowsForward)
