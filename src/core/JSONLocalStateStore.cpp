@@ -59,19 +59,21 @@ QList<LocalFileRecord> decodeFile(const QString& path)
     }
 }
 
-QDateTime wholeSeconds(const QDateTime& date)
+// The date as the file keeps it, in whole seconds.
+void dropFraction(QDateTime& date)
 {
     const qint64 milliseconds = date.toMSecsSinceEpoch();
-    return QDateTime::fromSecsSinceEpoch(milliseconds / 1000 - (milliseconds % 1000 < 0 ? 1 : 0), Qt::UTC);
+    const qint64 fraction = milliseconds % 1000;
+    if (fraction != 0)
+        date = QDateTime::fromMSecsSinceEpoch(milliseconds - (fraction < 0 ? fraction + 1000 : fraction), Qt::UTC);
 }
 
-// The record as reading the file back gives it: the file keeps whole seconds.
-LocalFileRecord asStored(LocalFileRecord record)
+// The record as reading the file back gives it.
+void makeAsStored(LocalFileRecord& record)
 {
-    record.modifiedAt = wholeSeconds(record.modifiedAt);
-    record.createdAt = wholeSeconds(record.createdAt);
-    record.lastOpenedAt = wholeSeconds(record.lastOpenedAt);
-    return record;
+    dropFraction(record.modifiedAt);
+    dropFraction(record.createdAt);
+    dropFraction(record.lastOpenedAt);
 }
 
 } // namespace
@@ -118,7 +120,7 @@ void JSONLocalStateStore::saveRecords(const QList<LocalFileRecord>& records)
                                        [](const LocalFileRecord& record) { return record.openURL.isValid(); });
     const std::optional<FileIdentity> identity = identityOf(path);
     if (readsBack && identity) {
-        std::transform(sorted.begin(), sorted.end(), sorted.begin(), asStored);
+        std::for_each(sorted.begin(), sorted.end(), makeAsStored);
         lastDecoded_ = DecodedFile{*identity, std::move(sorted)};
     }
 }

@@ -13,7 +13,8 @@ LocalFileSnapshot LocalFileRecord::snapshot() const
 
 bool LocalFileRecord::isReusable(const LocalFileSnapshot& other, OpenMode mode) const
 {
-    return openMode == mode && snapshot().matches(other);
+    // The size first, before a snapshot is made: it rules out nearly every record.
+    return openMode == mode && fileSize == other.fileSize && snapshot().matches(other);
 }
 
 void LocalFileRecord::writeJson(JsonWriter& writer) const

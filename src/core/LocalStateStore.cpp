@@ -1,14 +1,26 @@
 #include "LocalStateStore.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace orvane {
 
 void sortNewestFirst(QList<LocalFileRecord>& records)
 {
-    std::stable_sort(records.begin(), records.end(), [](const LocalFileRecord& a, const LocalFileRecord& b) {
-        return a.lastOpenedAt > b.lastOpenedAt;
-    });
+    // Sorted by a key taken once per record: comparing QDateTimes directly
+    // converts both on every comparison.
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(records.size()));
+    for (qsizetype index = 0; index < records.size(); ++index)
+        order.emplace_back(records[index].lastOpenedAt.toMSecsSinceEpoch(), index);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (std::is_sorted(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.second < b.second; }))
+        return;
+    QList<LocalFileRecord> sorted;
+    sorted.reserve(records.size());
+    for (const auto& [key, index] : order)
+        sorted.append(std::move(records[index]));
+    records = std::move(sorted);
 }
 
 QList<LocalFileRecord> LocalStateStoring::recentRecords(qsizetype limit) const
