@@ -1,5 +1,8 @@
 #include "SingleInstance.h"
 
+#include "GoogleServiceEndpoints.h"
+#include "Sha256.h"
+
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -34,10 +37,17 @@ int milliseconds(std::chrono::milliseconds duration)
 
 QString SingleInstance::serverName(const Environment& environment)
 {
+    // An Orvane pointed at a stand-in Google (the demo, tests) is a separate
+    // instance: files for the user's real Orvane must never reach it. A digest
+    // keeps the socket path short whatever the root.
+    QString instance = QStringLiteral("orvane");
+    if (const std::optional<QUrl> standInRoot = GoogleServiceEndpoints::fromEnvironment(environment).standInRoot())
+        instance += QLatin1Char('-') + Sha256::hexDigest(standInRoot->toString().toUtf8()).left(16);
+
     const QString runtimeDirectory = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtimeDirectory.isEmpty())
-        return QDir(runtimeDirectory).filePath(QStringLiteral("orvane.socket"));
-    return QStringLiteral("orvane-%1.socket").arg(::getuid());
+        return QDir(runtimeDirectory).filePath(instance + QStringLiteral(".socket"));
+    return QStringLiteral("%1-%2.socket").arg(instance).arg(::getuid());
 }
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)

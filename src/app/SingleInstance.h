@@ -19,6 +19,7 @@ public:
 
     // A socket in XDG_RUNTIME_DIR (private to the user) when it is set, else a
     // name that carries the user id, which Qt places in the temporary folder.
+    // An Orvane on a stand-in Google service has a socket of its own.
     static QString serverName(const Environment& environment);
 
     explicit SingleInstance(QString serverName, QObject* parent = nullptr);

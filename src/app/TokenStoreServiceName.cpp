@@ -7,10 +7,8 @@ namespace orvane {
 QString tokenStoreServiceName(const GoogleServiceEndpoints& endpoints)
 {
     const QString service = KeychainTokenStore::defaultService();
-    if (endpoints == GoogleServiceEndpoints::google())
-        return service;
-    const QUrl root = endpoints.tokenEndpoint.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
-    return service + QLatin1Char('@') + root.toString();
+    const std::optional<QUrl> standInRoot = endpoints.standInRoot();
+    return standInRoot ? service + QLatin1Char('@') + standInRoot->toString() : service;
 }
 
 } // namespace orvane

@@ -51,4 +51,11 @@ GoogleServiceEndpoints GoogleServiceEndpoints::withServiceRoot(const QUrl& root)
     };
 }
 
+std::optional<QUrl> GoogleServiceEndpoints::standInRoot() const
+{
+    if (*this == google())
+        return std::nullopt;
+    return tokenEndpoint.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
+}
+
 } // namespace orvane

@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <optional>
+
 namespace orvane {
 
 // Every Google host and path Orvane talks to or sends the browser to. The
@@ -28,6 +30,9 @@ struct GoogleServiceEndpoints {
 
     // The same endpoints with scheme, host and port taken from root.
     GoogleServiceEndpoints withServiceRoot(const QUrl& root) const;
+
+    // Scheme, host and port of a stand-in service; none for Google's own hosts.
+    std::optional<QUrl> standInRoot() const;
 
     bool operator==(const GoogleServiceEndpoints&) const = default;
 };

@@ -38,6 +38,22 @@ TEST_F(SingleInstanceTest, ServerIsASocketInTheRuntimeDirectoryElseNamedForTheUs
     EXPECT_EQ(SingleInstance::serverName({}), u"orvane-%1.socket"_s.arg(::getuid()));
 }
 
+TEST_F(SingleInstanceTest, OrvaneOnAStandInGoogleIsAnInstanceOfItsOwn)
+{
+    const auto serverNameFor = [this](const QString& serviceRoot) {
+        return SingleInstance::serverName(
+            {{u"XDG_RUNTIME_DIR"_s, runtimeDirectory.path()}, {u"ORVANE_GOOGLE_SERVICE_ROOT"_s, serviceRoot}});
+    };
+    const QString emulator = serverNameFor(u"http://127.0.0.1:8765"_s);
+    EXPECT_NE(emulator, serverName);
+    EXPECT_NE(emulator, serverNameFor(u"http://127.0.0.1:8766"_s));
+    EXPECT_EQ(emulator, serverNameFor(u"http://127.0.0.1:8765/"_s));
+    EXPECT_TRUE(emulator.startsWith(runtimeDirectory.filePath(u"orvane-"_s))) << emulator.toStdString();
+    EXPECT_TRUE(emulator.endsWith(u".socket"_s));
+    // Not a web root: Google itself, the same instance as without the variable.
+    EXPECT_EQ(serverNameFor(u"not a url"_s), serverName);
+}
+
 TEST_F(SingleInstanceTest, LaterInstanceHandsItsRequestToTheFirst)
 {
     SingleInstance first(serverName);
