@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <QCoroSignal>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -272,8 +274,16 @@ void AppModel::openFile(const QUrl& fileURL)
     doOpenFile(fileURL);
 }
 
+QCoro::Task<> AppModel::waitForTurnToOpen()
+{
+    while (isOpenUnderWay_)
+        co_await qCoro(this, &AppModel::openEnded);
+    isOpenUnderWay_ = true;
+}
+
 QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
 {
+    co_await waitForTurnToOpen();
     const QString name = fileURL.fileName();
     setOpening(true);
     setLastError(std::nullopt);
@@ -299,6 +309,8 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
         setStatusMessage(u"Could not open "_s + name);
     }
     setOpening(false);
+    isOpenUnderWay_ = false;
+    Q_EMIT openEnded();
 }
 
 std::shared_ptr<GoogleOAuthClient> AppModel::makeOAuthClient()

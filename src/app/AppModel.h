@@ -173,10 +173,16 @@ Q_SIGNALS:
     void didOpenSampleFileChanged();
     void isShowingOnboardingChanged();
     void googleConnectionStatusTitleChanged();
+    // One file's open has ended, so the next may begin.
+    void openEnded();
 
 private:
     QCoro::Task<> doLoadConnectionState();
     QCoro::Task<> doOpenFiles(QList<QUrl> fileURLs);
+    // Opens take turns: two requests for one file (a double-click repeated
+    // while the first upload runs) must not upload it twice, nor start two
+    // browser sign-ins.
+    QCoro::Task<> waitForTurnToOpen();
     QCoro::Task<> doOpenFile(QUrl fileURL);
     QCoro::Task<> doConnectGoogle();
     QCoro::Task<> doDisconnectGoogle();
@@ -206,6 +212,7 @@ private:
     QString statusMessage_ = QStringLiteral("Ready");
     std::optional<QString> lastError_;
     bool isOpening_ = false;
+    bool isOpenUnderWay_ = false;
     bool isConnectingGoogle_ = false;
     bool isConnected_ = false;
     // Set once anything but the start-up check has decided isConnected, so a
