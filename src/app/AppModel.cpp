@@ -439,6 +439,31 @@ void AppModel::completeOnboarding()
     setStatusMessage(u"Orvane is ready. You can revisit onboarding from the menu bar."_s);
 }
 
+void AppModel::makeOrvaneTheDefault()
+{
+    doMakeOrvaneTheDefault();
+}
+
+QCoro::Task<> AppModel::doMakeOrvaneTheDefault()
+{
+    setLastError(std::nullopt);
+    if (!services_.registerAsDefaultApplication) {
+        setLastError(u"This desktop has no default application setting Orvane can change."_s);
+        co_return;
+    }
+    try {
+        co_await services_.registerAsDefaultApplication();
+        QStringList extensions;
+        for (const FileRoute& route : FileRouter::supportedRoutes())
+            extensions.append(u'.' + route.fileExtension);
+        const QString last = extensions.takeLast();
+        setStatusMessage(u"Orvane is now the default application for "_s + extensions.join(u", "_s) + u" and "_s
+                         + last + u" files."_s);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+    }
+}
+
 void AppModel::showOnboardingIfSetupIsIncomplete()
 {
     if (preferences_.hasCompletedOnboarding)

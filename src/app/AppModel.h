@@ -2,6 +2,7 @@
 
 #include "ApplicationBundle.h"
 #include "ApplicationPaths.h"
+#include "DefaultApplicationRegistrar.h"
 #include "DesktopServices.h"
 #include "Environment.h"
 #include "GoogleServiceEndpoints.h"
@@ -46,6 +47,9 @@ struct AppModelServices {
     // Where GoogleOAuth.json may ship with the application.
     ApplicationBundle bundle;
     GoogleServiceEndpoints endpoints;
+    // Makes Orvane the file manager's application for the supported files;
+    // none where the desktop has no such setting.
+    DefaultApplicationRegistering registerAsDefaultApplication = nullptr;
     // Where the platform's file-open requests arrive.
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
@@ -155,6 +159,9 @@ public:
     Q_INVOKABLE void refreshRecentFiles();
     Q_INVOKABLE void completeOnboarding();
     Q_INVOKABLE void showOnboardingIfSetupIsIncomplete();
+    // Registers Orvane as the file manager's application for every supported
+    // type and says so, or why not.
+    Q_INVOKABLE void makeOrvaneTheDefault();
     // A recorded Google URL, straight to the browser; anything but a web
     // address is refused with a message.
     Q_INVOKABLE void openRecordURL(const QUrl& openURL);
@@ -187,6 +194,7 @@ private:
     QCoro::Task<> doConnectGoogle();
     QCoro::Task<> doDisconnectGoogle();
     QCoro::Task<> doOpenSampleCSV();
+    QCoro::Task<> doMakeOrvaneTheDefault();
     void receiveOpenURLs(const QList<QUrl>& urls);
     // Built on first need from the client registration, kept until disconnect.
     std::shared_ptr<GoogleOAuthClient> makeOAuthClient();

@@ -29,6 +29,9 @@ OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
         .openInBrowser = systemBrowserOpener(),
         .copyToClipboard = systemClipboardWriter(),
         .hasSystemTray = QSystemTrayIcon::isSystemTrayAvailable(),
+        .registerAsDefaultApplication = [registrar = DefaultApplicationRegistrar(environment)] {
+            return registrar.registerAsDefault();
+        },
         .quit = [] { QCoreApplication::quit(); },
     };
 }
@@ -48,6 +51,7 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
           .bundle = services_.bundle,
           .endpoints = GoogleServiceEndpoints::fromEnvironment(services_.environment),
           .launchIntents = services_.launchIntents,
+          .registerAsDefaultApplication = services_.registerAsDefaultApplication,
           .openURLsNotification = services_.openURLsNotification,
       }),
       menu_(model_, [this] { mainWindow_.bringForward(); }, services_.quit),

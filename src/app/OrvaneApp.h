@@ -30,6 +30,7 @@ struct OrvaneAppServices {
     std::shared_ptr<OAuthTokenStoring> tokenStore;
     BrowserOpener openInBrowser;
     ClipboardWriter copyToClipboard;
+    DefaultApplicationRegistering registerAsDefaultApplication;
     // Whether the desktop shows tray items; without one the main window
     // carries the menu and the application ends with its last window.
     bool hasSystemTray;

@@ -58,6 +58,7 @@ AppModel& AppModelTest::makeModel()
         .paths = paths(),
         .bundle = ApplicationBundle({}),
         .endpoints = GoogleServiceEndpoints::fromEnvironment(processEnvironment),
+        .registerAsDefaultApplication = registerAsDefaultApplication,
         .launchIntents = tracker,
         .openURLsNotification = notification,
     });

@@ -64,6 +64,7 @@ protected:
     bool holdSignIn = false;
     QList<QUrl> browserCalls;
     QStringList clipboard;
+    DefaultApplicationRegistering registerAsDefaultApplication;
     int mainWindowRequests = 0;
     // Every status message the model showed, in order.
     QStringList statuses;

@@ -224,6 +224,37 @@ TEST_F(OnboardingViewTest, TheHelpSheetOpensFromTheDoubleClickStepAndReturnClose
     EXPECT_FALSE(onboarding->property("showingDoubleClickHelp").toBool());
 }
 
+TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManualSteps)
+{
+    QStringList outcomes{u"refused"_s, u"done"_s};
+    registerAsDefaultApplication = [&outcomes]() -> QCoro::Task<> {
+        if (outcomes.takeFirst() == u"refused"_s)
+            throw DefaultApplicationError(u"xdg-mime failed with status 4."_s);
+        co_return;
+    };
+    QQuickWindow& window = showOnboarding();
+    chooseStep(window, u"doubleClick"_s);
+    EXPECT_FALSE(item(window, u"madeDefaultPill"_s)->isVisible());
+    EXPECT_FALSE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
+
+    click(window, item(window, u"makeDefaultButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return model->lastError().has_value(); }));
+    settle(window);
+    EXPECT_TRUE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
+    EXPECT_EQ(item(window, u"makeDefaultErrorBanner"_s)->property("message"),
+              u"Orvane could not make itself the default application: xdg-mime failed with status 4."_s);
+    EXPECT_FALSE(item(window, u"madeDefaultPill"_s)->isVisible());
+
+    click(window, item(window, u"makeDefaultButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return !model->lastError().has_value(); }));
+    settle(window);
+    EXPECT_FALSE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
+    EXPECT_TRUE(item(window, u"madeDefaultPill"_s)->isVisible());
+    EXPECT_TRUE(item(window, u"madeDefaultPill"_s)->property("title").toString().startsWith(
+        u"Orvane is now the default application for .csv"_s));
+    EXPECT_TRUE(item(window, u"helpButton"_s)->isVisible());
+}
+
 TEST_F(OnboardingViewTest, EveryKeystrokeInTheRootFolderFieldReachesTheModelAndAnEmptyNameStaysEmpty)
 {
     QQuickWindow& window = showOnboarding();

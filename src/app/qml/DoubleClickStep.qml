@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Orvane
 
 // Onboarding: making Orvane the application the file manager opens these
 // files with.
@@ -7,6 +8,9 @@ ColumnLayout {
     id: step
 
     signal helpRequested
+
+    // Reports show only for a registration asked for on this page.
+    property bool didAskForDefault: false
 
     spacing: 22
 
@@ -25,11 +29,38 @@ ColumnLayout {
             { title: "PowerPoint", detail: ".ppt / .pptx を Orvane で開く" }
         ]
     }
-    SymbolButton {
-        objectName: "helpButton"
-        large: true
-        text: "Finder での手動設定手順を表示"
-        symbol: "questionmark.circle"
-        onClicked: step.helpRequested()
+    RowLayout {
+        spacing: 12
+
+        SymbolButton {
+            objectName: "makeDefaultButton"
+            large: true
+            text: "Make Orvane the default"
+            symbol: "checkmark.circle.fill"
+            onClicked: {
+                step.didAskForDefault = true;
+                AppModel.makeOrvaneTheDefault();
+            }
+        }
+        SymbolButton {
+            objectName: "helpButton"
+            large: true
+            text: "Finder での手動設定手順を表示"
+            symbol: "questionmark.circle"
+            onClicked: step.helpRequested()
+        }
+    }
+    StatusPill {
+        objectName: "madeDefaultPill"
+        visible: step.didAskForDefault && AppModel.lastError === ""
+        title: AppModel.statusMessage
+        systemImage: "checkmark.circle.fill"
+        isPositive: true
+    }
+    ErrorBanner {
+        objectName: "makeDefaultErrorBanner"
+        Layout.fillWidth: true
+        visible: step.didAskForDefault && AppModel.lastError !== ""
+        message: AppModel.lastError
     }
 }
