@@ -1,7 +1,9 @@
 #include "SampleRecords.h"
 #include "ViewFixture.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QMimeData>
 
 using namespace orvane;
 using namespace orvane::testsupport;
@@ -208,6 +210,40 @@ TEST_F(HomeViewTest, CommandCommaOpensThePreferencesWindow)
 
     EXPECT_EQ(preferencesWindowRequests, 1);
     EXPECT_TRUE(preferencesWindow->isVisible());
+}
+
+// A drag and drop as the window system delivers it: enter, then drop, at the centre.
+bool dropOn(QQuickWindow& window, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint centre(window.width() / 2, window.height() / 2);
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) {
+        // The window system ends a refused drag with a leave.
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(&window, &leave);
+        return false;
+    }
+    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+TEST_F(HomeViewTest, FilesDroppedOnTheWindowAreOpenedLikeFilesFromTheFileManager)
+{
+    QQuickWindow& window = showHome();
+    const QUrl file = writeFile(u"dropped.csv"_s, "a,b\n1,2\n");
+
+    EXPECT_FALSE(dropOn(window, {QUrl(u"https://example.com/report.csv"_s)}));
+    EXPECT_FALSE(dropOn(window, {file, QUrl(u"https://example.com/report.csv"_s)}));
+    ASSERT_TRUE(dropOn(window, {file}));
+
+    ASSERT_TRUE(waitUntil([this] { return !model->recentRecords().isEmpty() && !model->isOpening(); }));
+    EXPECT_EQ(model->recentRecords().first().localFilePath, file.toLocalFile());
+    EXPECT_EQ(uploadCount(), 1);
+    EXPECT_EQ(model->statusMessage(), u"Uploaded and opened dropped.csv"_s);
 }
 
 } // namespace

@@ -37,6 +37,28 @@ Rectangle {
         }
     }
 
+    // Files dropped on the window are opened as if the file manager had
+    // handed them over; anything but local files is not taken.
+    DropArea {
+        id: fileDrop
+
+        objectName: "fileDrop"
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onEntered: drag => drag.accepted = drag.hasUrls && drag.urls.every(url => url.toString().startsWith("file:"))
+        onDropped: drop => {
+            AppModel.openFiles(drop.urls);
+            drop.acceptProposedAction();
+        }
+    }
+    Rectangle {
+        anchors.fill: parent
+        visible: fileDrop.containsDrag
+        color: "transparent"
+        border.width: 3
+        border.color: Theme.accent
+    }
+
     Component {
         id: onboardingView
         OnboardingView {}
