@@ -1,5 +1,7 @@
 #include "DesktopServices.h"
 
+#include "ActivityLog.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -10,7 +12,11 @@ BrowserOpener systemBrowserOpener()
 {
     // Nothing is reported when no browser can be started: the caller cannot
     // tell whether a browser took the URL, and the user sees what happened.
-    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    return [](const QUrl& url) {
+        // The sign-in page's query is the sign-in's state: not for the log.
+        qCInfo(activityLog).noquote() << "Opening in the browser:" << url.adjusted(QUrl::RemoveQuery).toString();
+        QDesktopServices::openUrl(url);
+    };
 }
 
 ClipboardWriter systemClipboardWriter()

@@ -1,5 +1,6 @@
 #include "OrvaneApp.h"
 
+#include "ActivityLog.h"
 #include "DesktopServices.h"
 #include "KeychainTokenStore.h"
 #include "MenuBarIcon.h"
@@ -28,10 +29,10 @@ OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
             KeychainTokenStore::defaultAccount()),
         .openInBrowser = systemBrowserOpener(),
         .copyToClipboard = systemClipboardWriter(),
-        .hasSystemTray = QSystemTrayIcon::isSystemTrayAvailable(),
         .registerAsDefaultApplication = [registrar = DefaultApplicationRegistrar(environment)] {
             return registrar.registerAsDefault();
         },
+        .hasSystemTray = QSystemTrayIcon::isSystemTrayAvailable(),
         .quit = [] { QCoreApplication::quit(); },
     };
 }
@@ -50,8 +51,8 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
           .paths = services_.paths,
           .bundle = services_.bundle,
           .endpoints = GoogleServiceEndpoints::fromEnvironment(services_.environment),
-          .launchIntents = services_.launchIntents,
           .registerAsDefaultApplication = services_.registerAsDefaultApplication,
+          .launchIntents = services_.launchIntents,
           .openURLsNotification = services_.openURLsNotification,
       }),
       menu_(model_, [this] { mainWindow_.bringForward(); }, services_.quit),
@@ -59,6 +60,7 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
       preferencesWindow_(WindowSettings::preferencesWindow(), [this]() -> ViewEngine& { return viewEngine(); },
                          services_.defaults)
 {
+    logActivity(model_);
     model_.setShowMainWindowHandler([this] { mainWindow_.bringForward(); });
     model_.setShowPreferencesWindowHandler([this] { preferencesWindow_.bringForward(); });
 

@@ -1,5 +1,6 @@
 #include "WindowPresenter.h"
 
+#include "ActivityLog.h"
 #include "ViewEngine.h"
 #include "WindowFrameAutosave.h"
 
@@ -68,6 +69,7 @@ void WindowPresenter::bringForward()
     QQuickWindow& window = makeWindowIfNeeded();
     if (window.windowStates() & Qt::WindowMinimized)
         window.setWindowStates(window.windowStates() & ~Qt::WindowMinimized);
+    qCInfo(activityLog).noquote() << "Showing window:" << settings_.title;
     window.show();
     window.raise();
     window.requestActivate();

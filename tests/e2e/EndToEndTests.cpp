@@ -1,0 +1,164 @@
+#include "AwaitTask.h"
+#include "GoogleEmulatorProcess.h"
+#include "KeychainTokenStore.h"
+#include "OrvaneDesktop.h"
+#include "TokenStoreServiceName.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString uploadPath = u"/upload/drive/v3/files"_s;
+
+// The real orvane executable with real processes around it (see
+// OrvaneDesktop), the Google emulator, and the keyring of the private D-Bus
+// session the test runs in.
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
+            GTEST_SKIP() << "needs the private keyring of scripts/with-test-services";
+        desktop = std::make_unique<OrvaneDesktop>(emulator.rootUrl(), emulator.clientId());
+    }
+
+    std::unique_ptr<OrvaneProcess> start(const QStringList& arguments = {}) const { return desktop->start(arguments); }
+    QString writeFile(const QString& name, const QByteArray& content) const
+    {
+        return desktop->writeFile(name, content);
+    }
+    QString stateFilePath() const { return desktop->stateFilePath(); }
+    QStringList browserCalls() const { return desktop->browserCalls(); }
+    qsizetype uploadCount() const { return emulator.requests(uploadPath).size(); }
+
+    // The Sheets page of the one uploaded file.
+    QString sheetsPage() const
+    {
+        for (const orvane::testing::EmulatedDriveItem& item : emulator.files())
+            if (!item.isFolder())
+                return emulator.rootUrl().toString() + u"/spreadsheets/d/"_s + item.id + u"/edit"_s;
+        return {};
+    }
+
+    std::optional<OAuthTokenSet> storedTokens() const
+    {
+        const GoogleServiceEndpoints endpoints =
+            GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, emulator.rootUrl().toString()}});
+        KeychainTokenStore store(tokenStoreServiceName(endpoints), KeychainTokenStore::defaultAccount());
+        return awaitTask(store.loadTokens());
+    }
+
+    orvane::testing::GoogleEmulatorProcess emulator;
+    std::unique_ptr<OrvaneDesktop> desktop;
+};
+
+TEST_F(EndToEndTest, FirstLaunchWithAFileBeforeOnboardingUploadsNothingAndShowsOnboarding)
+{
+    const auto orvane = start({writeFile(u"report.csv"_s, "a,b\n1,2\n")});
+
+    ASSERT_TRUE(orvane->waitForLine(u"Status: Complete setup before opening files from Finder."_s)) << orvane->output().toStdString();
+    ASSERT_TRUE(orvane->waitForLine(u"Showing window: Orvane"_s)) << orvane->output().toStdString();
+    EXPECT_TRUE(orvane->waitForLine(u"Onboarding shown"_s)) << orvane->output().toStdString();
+    EXPECT_EQ(uploadCount(), 0);
+    EXPECT_TRUE(emulator.requests().isEmpty());
+    EXPECT_TRUE(browserCalls().isEmpty());
+    EXPECT_FALSE(QFile::exists(stateFilePath()));
+}
+
+TEST_F(EndToEndTest, SignsInThroughTheBrowserUploadsAndOpensTheSheetsPageKeepingTokensOnlyInTheKeyring)
+{
+    desktop->completeOnboarding();
+    const QString file = writeFile(u"Quarterly report.csv"_s, "Name,Team\nAki,Sales\n");
+
+    const auto orvane = start({file});
+
+    ASSERT_TRUE(orvane->waitForLine(u"Status: Uploaded and opened Quarterly report.csv"_s)) << orvane->output().toStdString();
+    // Without a tray, an open that needed no window ends the process.
+    EXPECT_EQ(orvane->waitForExit(), 0) << orvane->output().toStdString();
+    const QStringList calls = desktop->waitForBrowserCalls(2);
+    ASSERT_EQ(calls.size(), 2) << calls.join(u'\n').toStdString();
+    EXPECT_TRUE(calls[0].startsWith(emulator.rootUrl().toString() + u"/o/oauth2/v2/auth?"_s));
+    EXPECT_EQ(calls[1], sheetsPage());
+    EXPECT_EQ(uploadCount(), 1);
+
+    const QByteArray state = readFile(stateFilePath());
+    EXPECT_TRUE(state.contains(QDir(desktop->profilePath()).filePath(u"files/Quarterly report.csv"_s).toUtf8())) << state.data();
+    EXPECT_TRUE(state.contains(sheetsPage().toUtf8())) << state.data();
+
+    const std::optional<OAuthTokenSet> tokens = storedTokens();
+    ASSERT_TRUE(tokens);
+    ASSERT_TRUE(tokens->refreshToken);
+    QDirIterator everyFile(desktop->profilePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (everyFile.hasNext()) {
+        const QByteArray content = readFile(everyFile.next());
+        EXPECT_FALSE(content.contains(tokens->accessToken.toUtf8())) << everyFile.filePath().toStdString();
+        EXPECT_FALSE(content.contains(tokens->refreshToken->toUtf8())) << everyFile.filePath().toStdString();
+    }
+    EXPECT_FALSE(orvane->output().contains(tokens->accessToken));
+}
+
+TEST_F(EndToEndTest, FileOpenedWhileOrvaneRunsIsHandedOverAndAnUnchangedOneReused)
+{
+    desktop->completeOnboarding();
+    const QString file = writeFile(u"handed.csv"_s, "x,y\n3,4\n");
+    const auto running = start();
+    ASSERT_TRUE(running->waitForLine(u"Showing window: Orvane"_s)) << running->output().toStdString();
+
+    for (int opening = 0; opening < 2; ++opening) {
+        const auto later = start({file});
+        EXPECT_EQ(later->waitForExit(), 0) << later->output().toStdString();
+    }
+
+    ASSERT_TRUE(running->waitForLine(u"Status: Opened existing Google file for handed.csv"_s)) << running->output().toStdString();
+    EXPECT_TRUE(running->output().contains(u"Status: Uploaded and opened handed.csv"_s));
+    EXPECT_EQ(uploadCount(), 1);
+    const QStringList calls = desktop->waitForBrowserCalls(3);
+    EXPECT_EQ(calls.count(sheetsPage()), 2) << calls.join(u'\n').toStdString();
+}
+
+TEST_F(EndToEndTest, FailedUploadSaysSoAndLeavesTheStateFileAsItWas)
+{
+    desktop->completeOnboarding();
+    const auto first = start({writeFile(u"first.csv"_s, "1\n")});
+    ASSERT_EQ(first->waitForExit(), 0) << first->output().toStdString();
+    const QByteArray stateBefore = readFile(stateFilePath());
+    ASSERT_FALSE(stateBefore.isEmpty());
+    emulator.failNextRequests(uploadPath, 500);
+
+    const auto failing = start({writeFile(u"second.csv"_s, "2\n")});
+
+    ASSERT_TRUE(failing->waitForLine(u"Status: Could not open second.csv"_s)) << failing->output().toStdString();
+    // The error is shown in the window, which the failed open brings up.
+    EXPECT_TRUE(failing->waitForLine(u"Showing window: Orvane"_s)) << failing->output().toStdString();
+    EXPECT_EQ(readFile(stateFilePath()), stateBefore);
+    EXPECT_EQ(emulator.requests(uploadPath).last().status, 500);
+}
+
+TEST_F(EndToEndTest, CorruptStateFileIsReportedByNameAndLeftAsItWas)
+{
+    desktop->completeOnboarding();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(stateFilePath()).path()));
+    const QByteArray corrupt = "{\"records\": [{\"id\": 1";
+    QFile state(stateFilePath());
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write(corrupt);
+    state.close();
+
+    const auto orvane = start({writeFile(u"any.csv"_s, "a\n")});
+
+    ASSERT_TRUE(orvane->waitForLine(u"Error:"_s)) << orvane->output().toStdString();
+    EXPECT_TRUE(orvane->output().contains(u"local-state.json"_s)) << orvane->output().toStdString();
+    EXPECT_EQ(readFile(stateFilePath()), corrupt);
+    EXPECT_EQ(uploadCount(), 0);
+}
+
+} // namespace
