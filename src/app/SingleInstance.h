@@ -30,6 +30,11 @@ public:
     // A primary that cannot listen still runs, alone.
     Role start(const InstanceRequest& request);
 
+    // Only the first half of start(): hands the request to a running Orvane;
+    // false when none takes it. Needs no event loop, so a later start can
+    // call it before it makes its GUI application.
+    bool handOver(const InstanceRequest& request) const;
+
     bool isListening() const { return server_.isListening(); }
 
 Q_SIGNALS:
@@ -37,7 +42,6 @@ Q_SIGNALS:
     void requestReceived(const orvane::InstanceRequest& request);
 
 private:
-    bool handOver(const InstanceRequest& request) const;
     void listen();
     void acceptConnections();
 
