@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace orvane::testsupport {
 
 QString orvaneExecutable()
@@ -16,6 +20,8 @@ OrvaneProcess::OrvaneProcess(const QProcessEnvironment& environment, const QStri
 {
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    // A test or benchmark that dies must not leave it running.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(orvaneExecutable(), arguments);
     if (!process_.waitForStarted())
         throw std::runtime_error("orvane could not be started: " + process_.errorString().toStdString());

@@ -2,6 +2,10 @@
 
 #include <stdexcept>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 using namespace Qt::StringLiterals;
 
 namespace orvane::testsupport {
@@ -15,9 +19,13 @@ constexpr int startTimeoutMilliseconds = 10'000;
 VirtualDisplay::VirtualDisplay()
 {
     // -displayfd makes the server pick a free display and write its number
-    // to the descriptor once it accepts clients.
+    // to the descriptor once it accepts clients. -noreset keeps it from
+    // resetting when its last client leaves, which refuses the next one that
+    // connects meanwhile: Orvane starts again and again here.
+    // A test or benchmark that dies must not leave it running.
+    server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x800x24"_s, u"-nolisten"_s,
-                              u"tcp"_s});
+                              u"tcp"_s, u"-noreset"_s});
     if (!server_.waitForStarted(startTimeoutMilliseconds))
         throw std::runtime_error("Xvfb could not be started: " + server_.errorString().toStdString());
     while (!server_.canReadLine() && server_.waitForReadyRead(startTimeoutMilliseconds)) {
