@@ -234,7 +234,7 @@ TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManual
     };
     QQuickWindow& window = showOnboarding();
     chooseStep(window, u"doubleClick"_s);
-    EXPECT_FALSE(item(window, u"madeDefaultPill"_s)->isVisible());
+    EXPECT_FALSE(item(window, u"madeDefaultBanner"_s)->isVisible());
     EXPECT_FALSE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
 
     click(window, item(window, u"makeDefaultButton"_s));
@@ -243,14 +243,14 @@ TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManual
     EXPECT_TRUE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
     EXPECT_EQ(item(window, u"makeDefaultErrorBanner"_s)->property("message"),
               u"Orvane could not make itself the default application: xdg-mime failed with status 4."_s);
-    EXPECT_FALSE(item(window, u"madeDefaultPill"_s)->isVisible());
+    EXPECT_FALSE(item(window, u"madeDefaultBanner"_s)->isVisible());
 
     click(window, item(window, u"makeDefaultButton"_s));
     ASSERT_TRUE(waitUntil([this] { return !model->lastError().has_value(); }));
     settle(window);
     EXPECT_FALSE(item(window, u"makeDefaultErrorBanner"_s)->isVisible());
-    EXPECT_TRUE(item(window, u"madeDefaultPill"_s)->isVisible());
-    EXPECT_TRUE(item(window, u"madeDefaultPill"_s)->property("title").toString().startsWith(
+    EXPECT_TRUE(item(window, u"madeDefaultBanner"_s)->isVisible());
+    EXPECT_TRUE(item(window, u"madeDefaultBanner"_s)->property("message").toString().startsWith(
         u"Orvane is now the default application for .csv"_s));
     EXPECT_TRUE(item(window, u"helpButton"_s)->isVisible());
 }

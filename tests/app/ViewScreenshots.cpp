@@ -102,6 +102,16 @@ TEST_F(ViewScreenshotTest, OnboardingSteps)
     save(window, u"onboarding-5-doubleClick-help"_s);
 }
 
+TEST_F(ViewScreenshotTest, OnboardingAfterMakingOrvaneTheDefault)
+{
+    registerAsDefaultApplication = []() -> QCoro::Task<> { co_return; };
+    QQuickWindow& window = showOnboarding();
+    showStep(window, u"doubleClick"_s);
+    click(window, item(window, u"makeDefaultButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return model->statusMessage() != u"Ready"_s; }));
+    save(window, u"onboarding-5-doubleClick-made-default"_s);
+}
+
 TEST_F(ViewScreenshotTest, OnboardingAfterConnectingAndOpeningTheSample)
 {
     QQuickWindow& window = showOnboarding();

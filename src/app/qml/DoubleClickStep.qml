@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import Orvane
 
@@ -50,12 +51,30 @@ ColumnLayout {
             onClicked: step.helpRequested()
         }
     }
-    StatusPill {
-        objectName: "madeDefaultPill"
+    // Green, with room for the whole list of file types it names.
+    BannerBox {
+        id: madeDefault
+
+        readonly property string message: AppModel.statusMessage
+
+        objectName: "madeDefaultBanner"
+        Layout.fillWidth: true
         visible: step.didAskForDefault && AppModel.lastError === ""
-        title: AppModel.statusMessage
+        tint: Theme.green
+        tintOpacity: 0.12
+        padding: 12
+        spacing: 10
         systemImage: "checkmark.circle.fill"
-        isPositive: true
+        symbolSize: 16
+        symbolWidth: 16
+
+        Label {
+            Layout.fillWidth: true
+            text: madeDefault.message
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pixelSize: Theme.calloutSize
+        }
     }
     ErrorBanner {
         objectName: "makeDefaultErrorBanner"

@@ -34,6 +34,10 @@ Item {
             objectName: "statusText"
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignRight
+            // Two lines fit beside the buttons: long messages (a file's name,
+            // what became the default) are shown whole.
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
             elide: Text.ElideRight
             text: AppModel.statusMessage
             textFormat: Text.PlainText
