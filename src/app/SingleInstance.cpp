@@ -1,8 +1,8 @@
 #include "SingleInstance.h"
 
 #include "GoogleServiceEndpoints.h"
-#include "Sha256.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -42,7 +42,9 @@ QString SingleInstance::serverName(const Environment& environment)
     // keeps the socket path short whatever the root.
     QString instance = QStringLiteral("orvane");
     if (const std::optional<QUrl> standInRoot = GoogleServiceEndpoints::fromEnvironment(environment).standInRoot())
-        instance += QLatin1Char('-') + Sha256::hexDigest(standInRoot->toString().toUtf8()).left(16);
+        instance += QLatin1Char('-')
+            + QString::fromLatin1(
+                  QCryptographicHash::hash(standInRoot->toString().toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
 
     const QString runtimeDirectory = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtimeDirectory.isEmpty())

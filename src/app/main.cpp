@@ -13,31 +13,14 @@ Q_IMPORT_QML_PLUGIN(OrvanePlugin)
 using namespace orvane;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A later start only passes its files to the running Orvane. That needs no
-// display, style or fonts, so it is tried before the GUI application exists.
-bool handOverToRunningInstance(int& argc, char** argv)
-{
-    const QCoreApplication handOverApplication(argc, argv);
-    const InstanceRequest request =
-        InstanceRequest::fromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
-    return SingleInstance(SingleInstance::serverName(processEnvironment())).handOver(request);
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    if (handOverToRunningInstance(argc, argv))
-        return 0;
-
     QApplication application(argc, argv);
     AppDelegate delegate;
     DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));
     const InstanceRequest launchRequest =
         InstanceRequest::fromArguments(application.arguments().mid(1), QDir::currentPath());
-    // Another Orvane may have started since.
+    // Started by the launcher, which found no Orvane; another may have started since.
     if (platform.start(launchRequest) == SingleInstance::Role::handedOver)
         return 0;
 
