@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
         qFatal("run it through scripts/with-test-services: Orvane keeps its sign-in in the keyring");
 
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     OrvaneDesktop desktop(emulator.rootUrl(), emulator.clientId());
     desktop.completeOnboarding();
     QByteArray content(1'000'000, Qt::Uninitialized);

@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const qint64 size = (argc > 1 ? QByteArray(argv[1]).toLongLong() : 1024) << 20;
     QTemporaryDir folder;
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     const QString token = emulator.accessToken();
 
     QFile file(folder.filePath(QStringLiteral("large.xlsx")));

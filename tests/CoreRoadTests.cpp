@@ -17,7 +17,7 @@
 using namespace orvane;
 using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
-using orvane::testing::GoogleEmulatorProcess;
+using orvane::testsupport::GoogleEmulatorProcess;
 
 namespace {
 
@@ -29,7 +29,7 @@ protected:
     GoogleEmulatorProcess emulator;
     QTemporaryDir folder;
     QNetworkAccessManager network;
-    orvane::testing::ScriptedBrowser browser;
+    orvane::testsupport::ScriptedBrowser browser;
     GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
     std::shared_ptr<InMemoryTokenStore> tokenStore = std::make_shared<InMemoryTokenStore>();
     // How far the client's clock runs ahead of the wall clock.

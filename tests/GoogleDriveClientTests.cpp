@@ -20,8 +20,8 @@
 using namespace orvane;
 using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
-using orvane::testing::GoogleEmulatorProcess;
-using orvane::testing::RecordedRequest;
+using orvane::testsupport::GoogleEmulatorProcess;
+using orvane::testsupport::RecordedRequest;
 
 namespace {
 

@@ -24,9 +24,9 @@
 using namespace orvane;
 using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
-using orvane::testing::GoogleEmulatorOptions;
-using orvane::testing::GoogleEmulatorProcess;
-using orvane::testing::ScriptedBrowser;
+using orvane::testsupport::GoogleEmulatorOptions;
+using orvane::testsupport::GoogleEmulatorProcess;
+using orvane::testsupport::ScriptedBrowser;
 
 namespace {
 
@@ -159,7 +159,7 @@ TEST_F(GoogleSignInTest, RefusesARedirectForAnotherSignInAttempt)
 
 TEST_F(GoogleSignInTest, RefusesARedirectThatLostItsCode)
 {
-    orvane::testing::LoopbackHttpClient http;
+    orvane::testsupport::LoopbackHttpClient http;
     std::list<QCoro::Task<RawHttpExchange>> callbacks;
     QUrl authorizationURL;
     auto client = makeClient([&](const QUrl& url) {

@@ -76,7 +76,7 @@ TEST(FileFramedBody, AFileThatShrinksFailsTheRead)
 
 TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
 {
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     QTemporaryDir folder;
     const QString token = emulator.accessToken();
     const QByteArray boundary = "B";
@@ -97,7 +97,7 @@ TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
 TEST(StreamingUpload, TransportFailuresBecomeUrlErrors)
 {
     QTemporaryDir folder;
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     const QUrl upload = emulator.url(u"/upload/drive/v3/files"_s);
 
     emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 6s);

@@ -196,7 +196,7 @@ TEST_F(AppModelTest, DisconnectDeletesTheTokensAndTheNextOpenReadsTheConfigurati
 class AppModelClientSecretTest : public AppModelTest {
 protected:
     AppModelClientSecretTest()
-        : AppModelTest({.clientIds = {orvane::testing::GoogleEmulatorOptions::defaultClientId},
+        : AppModelTest({.clientIds = {orvane::testsupport::GoogleEmulatorOptions::defaultClientId},
                         .clientSecret = u"s3cret"_s, .autoApprove = true, .tokenLifetime = std::nullopt})
     {
     }

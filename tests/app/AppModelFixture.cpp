@@ -13,7 +13,7 @@ constexpr int waitMilliseconds = 30'000;
 
 } // namespace
 
-AppModelTest::AppModelTest(orvane::testing::GoogleEmulatorOptions emulatorOptions)
+AppModelTest::AppModelTest(orvane::testsupport::GoogleEmulatorOptions emulatorOptions)
     : defaults(supportFolder.filePath(u"Orvane.conf"_s), QSettings::IniFormat), emulator(std::move(emulatorOptions))
 {
     setPreferences(initialPreferences());

@@ -26,7 +26,7 @@ namespace orvane::testsupport {
 // unless holdSignIn is set.
 class AppModelTest : public ::testing::Test {
 protected:
-    explicit AppModelTest(orvane::testing::GoogleEmulatorOptions emulatorOptions = {});
+    explicit AppModelTest(orvane::testsupport::GoogleEmulatorOptions emulatorOptions = {});
 
     // Setup as a user who finished onboarding, with the client ID in the
     // environment. Tests change these before makeModel().
@@ -51,7 +51,7 @@ protected:
     QTemporaryDir supportFolder;
     QTemporaryDir filesFolder;
     QSettings defaults;
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     Environment extraEnvironment;
     bool withClientIDInEnvironment = true;
     JSONLocalStateStore stateStore{paths().defaultStateFileURL()};
@@ -60,7 +60,7 @@ protected:
     LaunchIntentTracker tracker;
     OpenURLsNotification notification;
 
-    orvane::testing::ScriptedBrowser signInBrowser;
+    orvane::testsupport::ScriptedBrowser signInBrowser;
     bool holdSignIn = false;
     QList<QUrl> browserCalls;
     QStringList clipboard;

@@ -25,7 +25,7 @@ class InstanceHandOverTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
     QTemporaryDir workingDirectory;
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
 
     InstanceHandOverTest()
     {

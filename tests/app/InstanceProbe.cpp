@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     const ApplicationPaths paths = ApplicationPaths::standard();
     JSONLocalStateStore stateStore(paths.defaultStateFileURL());
     QNetworkAccessManager network;
-    orvane::testing::ScriptedBrowser signInBrowser;
+    orvane::testsupport::ScriptedBrowser signInBrowser;
     const Environment environment = processEnvironment();
     const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
     AppModel model(AppModelServices{

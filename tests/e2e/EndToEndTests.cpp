@@ -43,7 +43,7 @@ protected:
     // The Sheets page of the one uploaded file.
     QString sheetsPage() const
     {
-        for (const orvane::testing::EmulatedDriveItem& item : emulator.files())
+        for (const orvane::testsupport::EmulatedDriveItem& item : emulator.files())
             if (!item.isFolder())
                 return emulator.rootUrl().toString() + u"/spreadsheets/d/"_s + item.id + u"/edit"_s;
         return {};
@@ -57,7 +57,7 @@ protected:
         return awaitTask(store.loadTokens());
     }
 
-    orvane::testing::GoogleEmulatorProcess emulator;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
     std::unique_ptr<OrvaneDesktop> desktop;
 };
 

@@ -5,8 +5,8 @@
 #include <QJsonDocument>
 #include <QNetworkReply>
 
-using namespace orvane::testing;
-using namespace orvane::testing::emulator_tests;
+using namespace orvane::testsupport;
+using namespace orvane::testsupport::emulator_tests;
 
 namespace {
 

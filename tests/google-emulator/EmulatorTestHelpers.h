@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 // Shared by the emulator's endpoint tests: requests shaped as Orvane sends them.
-namespace orvane::testing::emulator_tests {
+namespace orvane::testsupport::emulator_tests {
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -94,4 +94,4 @@ inline QUrl folderLookupUrl(const GoogleEmulatorProcess& emulator, const QString
                                                            {u"pageSize"_s, u"1"_s}})));
 }
 
-} // namespace orvane::testing::emulator_tests
+} // namespace orvane::testsupport::emulator_tests

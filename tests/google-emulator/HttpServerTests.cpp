@@ -2,8 +2,8 @@
 
 #include <QTcpSocket>
 
-using namespace orvane::testing;
-using namespace orvane::testing::emulator_tests;
+using namespace orvane::testsupport;
+using namespace orvane::testsupport::emulator_tests;
 
 namespace {
 

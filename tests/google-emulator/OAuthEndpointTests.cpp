@@ -7,8 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-using namespace orvane::testing;
-using namespace orvane::testing::emulator_tests;
+using namespace orvane::testsupport;
+using namespace orvane::testsupport::emulator_tests;
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-using namespace orvane::testing;
-using namespace orvane::testing::emulator_tests;
+using namespace orvane::testsupport;
+using namespace orvane::testsupport::emulator_tests;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <csignal>
 #include <stdexcept>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -288,4 +288,4 @@ EmulatorTokens GoogleEmulatorProcess::signIn(const QString& clientId)
     return result;
 }
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 struct GoogleEmulatorOptions {
     static inline const QString defaultClientId = QStringLiteral("orvane-test.apps.googleusercontent.com");
@@ -128,4 +128,4 @@ private:
 // The path of the emulator binary this build made.
 QString googleEmulatorExecutable();
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -71,4 +71,4 @@ HttpResult LoopbackHttpClient::send(const QByteArray& method, const QUrl& url, c
     return result;
 }
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 using HttpHeaderList = QList<std::pair<QByteArray, QByteArray>>;
 
@@ -40,4 +40,4 @@ private:
 // Throws std::invalid_argument unless url is http://127.0.0.1:<port>/…: tests talk to nothing else.
 void requireLoopback(const QUrl& url);
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport

@@ -11,7 +11,7 @@
 
 #include <stdexcept>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -117,4 +117,4 @@ bool ScriptedBrowser::waitForVisits(qsizetype count, std::chrono::milliseconds t
     return m_visits.size() >= count;
 }
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport

@@ -9,7 +9,7 @@
 
 #include <chrono>
 
-namespace orvane::testing {
+namespace orvane::testsupport {
 
 // What happened when the scripted browser opened one authorisation URL.
 struct BrowserVisit {
@@ -58,4 +58,4 @@ private:
     QList<BrowserVisit> m_visits;
 };
 
-} // namespace orvane::testing
+} // namespace orvane::testsupport
