@@ -56,8 +56,7 @@ QCoro::Task<> DefaultApplicationRegistrar::registerAsDefault() const
 
     auto running = qCoro(process);
     if (!co_await running.start())
-        throw DefaultApplicationError(QStringLiteral("xdg-mime could not be started (%1). Install xdg-utils.")
-                                          .arg(process.errorString()));
+        throw DefaultApplicationError(QStringLiteral("xdg-mime could not be started: %1").arg(process.errorString()));
     if (!co_await running.waitForFinished(registrationTimeout)) {
         process.kill();
         throw DefaultApplicationError(QStringLiteral("xdg-mime did not finish."));
