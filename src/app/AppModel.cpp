@@ -451,6 +451,7 @@ QCoro::Task<> AppModel::doMakeOrvaneTheDefault()
         setLastError(u"This desktop has no default application setting Orvane can change."_s);
         co_return;
     }
+    setStatusMessage(u"Making Orvane the default application..."_s);
     try {
         co_await services_.registerAsDefaultApplication();
         QStringList extensions;
@@ -461,6 +462,7 @@ QCoro::Task<> AppModel::doMakeOrvaneTheDefault()
                          + last + u" files."_s);
     } catch (const std::exception& error) {
         setLastError(friendlyError(error));
+        setStatusMessage(u"Could not make Orvane the default application"_s);
     }
 }
 

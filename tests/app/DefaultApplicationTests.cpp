@@ -81,14 +81,15 @@ TEST_F(AppModelTest, MakingOrvaneTheDefaultSaysForWhichFiles)
 
     model->makeOrvaneTheDefault();
 
-    ASSERT_TRUE(waitUntil([this] { return !statuses.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([this] { return statuses.size() == 2; }));
     EXPECT_EQ(registrations, 1);
-    EXPECT_EQ(model->statusMessage(), u"Orvane is now the default application for .csv, .tsv, .xls, .xlsx, .xlsm, "
-                                      u".doc, .docx, .ppt and .pptx files."_s);
+    EXPECT_EQ(statuses, (QStringList{u"Making Orvane the default application..."_s,
+                                     u"Orvane is now the default application for .csv, .tsv, .xls, .xlsx, .xlsm, "
+                                     u".doc, .docx, .ppt and .pptx files."_s}));
     EXPECT_EQ(model->lastError(), std::nullopt);
 }
 
-TEST_F(AppModelTest, RefusedDefaultIsShownAsTheErrorAndNothingElseChanges)
+TEST_F(AppModelTest, RefusedDefaultIsShownAsTheErrorWithItsReason)
 {
     registerAsDefaultApplication = []() -> QCoro::Task<> {
         throw DefaultApplicationError(u"gio: Failed to find application app.orvane.Orvane.desktop"_s);
@@ -101,7 +102,8 @@ TEST_F(AppModelTest, RefusedDefaultIsShownAsTheErrorAndNothingElseChanges)
     ASSERT_TRUE(waitUntil([this] { return model->lastError().has_value(); }));
     EXPECT_EQ(*model->lastError(), u"Orvane could not make itself the default application: gio: Failed to find "
                                    u"application app.orvane.Orvane.desktop"_s);
-    EXPECT_EQ(model->statusMessage(), u"Ready"_s);
+    EXPECT_EQ(statuses, (QStringList{u"Making Orvane the default application..."_s,
+                                     u"Could not make Orvane the default application"_s}));
 
     registerAsDefaultApplication = nullptr;
     makeModel();

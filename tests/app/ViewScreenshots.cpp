@@ -108,7 +108,7 @@ TEST_F(ViewScreenshotTest, OnboardingAfterMakingOrvaneTheDefault)
     QQuickWindow& window = showOnboarding();
     showStep(window, u"doubleClick"_s);
     click(window, item(window, u"makeDefaultButton"_s));
-    ASSERT_TRUE(waitUntil([this] { return model->statusMessage() != u"Ready"_s; }));
+    ASSERT_TRUE(waitUntil([this] { return model->statusMessage().startsWith(u"Orvane is now"_s); }));
     save(window, u"onboarding-5-doubleClick-made-default"_s);
 }
 
