@@ -3,7 +3,6 @@
 #include "FileRouting.h"
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <QCoroProcess>
@@ -18,14 +17,6 @@ namespace {
 
 // xdg-mime is a shell script that may ask gio or kde tools; seconds at most.
 constexpr auto registrationTimeout = 30s;
-
-QProcessEnvironment processEnvironment(const Environment& environment)
-{
-    QProcessEnvironment result;
-    for (auto entry = environment.cbegin(); entry != environment.cend(); ++entry)
-        result.insert(entry.key(), entry.value());
-    return result;
-}
 
 } // namespace
 
@@ -50,7 +41,7 @@ QCoro::Task<> DefaultApplicationRegistrar::registerAsDefault() const
     if (program.isEmpty())
         throw DefaultApplicationError(QStringLiteral("xdg-mime was not found. Install xdg-utils."));
     QProcess process;
-    process.setProcessEnvironment(processEnvironment(environment_));
+    process.setProcessEnvironment(toProcessEnvironment(environment_));
     process.setProgram(program);
     process.setArguments(QStringList{QStringLiteral("default"), desktopEntryName} + mimeTypes());
 

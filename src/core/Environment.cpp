@@ -1,7 +1,5 @@
 #include "Environment.h"
 
-#include <QProcessEnvironment>
-
 namespace orvane {
 
 Environment processEnvironment()
@@ -11,6 +9,14 @@ Environment processEnvironment()
     for (const QString& name : system.keys())
         environment.insert(name, system.value(name));
     return environment;
+}
+
+QProcessEnvironment toProcessEnvironment(const Environment& environment)
+{
+    QProcessEnvironment result;
+    for (auto entry = environment.cbegin(); entry != environment.cend(); ++entry)
+        result.insert(entry.key(), entry.value());
+    return result;
 }
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace orvane {
@@ -10,5 +11,8 @@ namespace orvane {
 using Environment = QHash<QString, QString>;
 
 Environment processEnvironment();
+
+// The same variables for a process Orvane starts.
+QProcessEnvironment toProcessEnvironment(const Environment& environment);
 
 } // namespace orvane
