@@ -28,8 +28,9 @@ int main(int argc, char** argv)
             InstanceRequest::fromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
         if (SingleInstance(SingleInstance::serverName(processEnvironment())).handOver(request))
             return 0;
+        const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
-            QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));
+            QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));
     }
     ::execv(application.constData(), argv);
     std::fprintf(stderr, "orvane: cannot start %s: %s\n", application.constData(), std::strerror(errno));
