@@ -41,10 +41,11 @@ QString SingleInstance::serverName(const Environment& environment)
     // instance: files for the user's real Orvane must never reach it. A digest
     // keeps the socket path short whatever the root.
     QString instance = QStringLiteral("orvane");
-    if (const std::optional<QUrl> standInRoot = GoogleServiceEndpoints::fromEnvironment(environment).standInRoot())
-        instance += QLatin1Char('-')
-            + QString::fromLatin1(
-                  QCryptographicHash::hash(standInRoot->toString().toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+    if (const std::optional<QUrl> standInRoot = GoogleServiceEndpoints::fromEnvironment(environment).standInRoot()) {
+        const QByteArray root = standInRoot->toString().toUtf8();
+        const QByteArray digest = QCryptographicHash::hash(root, QCryptographicHash::Sha256);
+        instance += QLatin1Char('-') + QString::fromLatin1(digest.toHex().left(16));
+    }
 
     const QString runtimeDirectory = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtimeDirectory.isEmpty())

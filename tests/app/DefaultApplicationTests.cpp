@@ -66,7 +66,8 @@ TEST_F(DefaultApplicationRegistrarTest, MissingToolIsReportedAsSuch)
         FAIL() << "registered without xdg-mime";
     } catch (const DefaultApplicationError& error) {
         EXPECT_EQ(error.localizedDescription(),
-                  u"Orvane could not make itself the default application: xdg-mime was not found. Install xdg-utils."_s);
+                  u"Orvane could not make itself the default application: xdg-mime was not found. "
+                  u"Install xdg-utils."_s);
     }
 }
 

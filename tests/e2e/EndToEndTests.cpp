@@ -65,7 +65,8 @@ TEST_F(EndToEndTest, FirstLaunchWithAFileBeforeOnboardingUploadsNothingAndShowsO
 {
     const auto orvane = start({writeFile(u"report.csv"_s, "a,b\n1,2\n")});
 
-    ASSERT_TRUE(orvane->waitForLine(u"Status: Complete setup before opening files from Finder."_s)) << orvane->output().toStdString();
+    ASSERT_TRUE(orvane->waitForLine(u"Status: Complete setup before opening files from Finder."_s))
+        << orvane->output().toStdString();
     ASSERT_TRUE(orvane->waitForLine(u"Showing window: Orvane"_s)) << orvane->output().toStdString();
     EXPECT_TRUE(orvane->waitForLine(u"Onboarding shown"_s)) << orvane->output().toStdString();
     EXPECT_EQ(uploadCount(), 0);
@@ -81,7 +82,8 @@ TEST_F(EndToEndTest, SignsInThroughTheBrowserUploadsAndOpensTheSheetsPageKeeping
 
     const auto orvane = start({file});
 
-    ASSERT_TRUE(orvane->waitForLine(u"Status: Uploaded and opened Quarterly report.csv"_s)) << orvane->output().toStdString();
+    ASSERT_TRUE(orvane->waitForLine(u"Status: Uploaded and opened Quarterly report.csv"_s))
+        << orvane->output().toStdString();
     // Without a tray, an open that needed no window ends the process.
     EXPECT_EQ(orvane->waitForExit(), 0) << orvane->output().toStdString();
     const QStringList calls = desktop->waitForBrowserCalls(2);
@@ -91,7 +93,8 @@ TEST_F(EndToEndTest, SignsInThroughTheBrowserUploadsAndOpensTheSheetsPageKeeping
     EXPECT_EQ(uploadCount(), 1);
 
     const QByteArray state = readFile(stateFilePath());
-    EXPECT_TRUE(state.contains(QDir(desktop->profilePath()).filePath(u"files/Quarterly report.csv"_s).toUtf8())) << state.data();
+    const QString filePath = QDir(desktop->profilePath()).filePath(u"files/Quarterly report.csv"_s);
+    EXPECT_TRUE(state.contains(filePath.toUtf8())) << state.data();
     EXPECT_TRUE(state.contains(sheetsPage().toUtf8())) << state.data();
 
     const std::optional<OAuthTokenSet> tokens = storedTokens();
@@ -118,7 +121,8 @@ TEST_F(EndToEndTest, FileOpenedWhileOrvaneRunsIsHandedOverAndAnUnchangedOneReuse
         EXPECT_EQ(later->waitForExit(), 0) << later->output().toStdString();
     }
 
-    ASSERT_TRUE(running->waitForLine(u"Status: Opened existing Google file for handed.csv"_s)) << running->output().toStdString();
+    ASSERT_TRUE(running->waitForLine(u"Status: Opened existing Google file for handed.csv"_s))
+        << running->output().toStdString();
     EXPECT_TRUE(running->output().contains(u"Status: Uploaded and opened handed.csv"_s));
     EXPECT_EQ(uploadCount(), 1);
     const QStringList calls = desktop->waitForBrowserCalls(3);
