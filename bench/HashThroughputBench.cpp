@@ -4,7 +4,7 @@
 //
 //   hash_throughput_bench [FILE]      (default: a 1 GiB temporary file)
 
-#include "SHA256FileHasher.h"
+#include "state/SHA256FileHasher.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

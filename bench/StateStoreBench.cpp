@@ -3,7 +3,7 @@
 //
 //   state_store_bench [--benchmark_repetitions=N]
 
-#include "JSONLocalStateStore.h"
+#include "state/JSONLocalStateStore.h"
 
 #include <QTemporaryDir>
 

@@ -5,9 +5,9 @@
 //
 //   upload_bench [SIZE_MIB]      (default 1024)
 
-#include "GoogleDriveClient.h"
+#include "drive/GoogleDriveClient.h"
 #include "GoogleEmulatorProcess.h"
-#include "LocalFileSnapshot.h"
+#include "state/LocalFileSnapshot.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

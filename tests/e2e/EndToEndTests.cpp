@@ -1,8 +1,8 @@
 #include "AwaitTask.h"
 #include "GoogleEmulatorProcess.h"
-#include "KeychainTokenStore.h"
+#include "tokens/KeychainTokenStore.h"
 #include "OrvaneDesktop.h"
-#include "TokenStoreServiceName.h"
+#include "platform/TokenStoreServiceName.h"
 
 #include <QDir>
 #include <QDirIterator>

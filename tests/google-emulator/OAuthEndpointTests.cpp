@@ -1,7 +1,7 @@
 #include "EmulatorTestHelpers.h"
 #include "ScriptedBrowser.h"
 
-#include "GoogleServiceEndpoints.h"
+#include "routing/GoogleServiceEndpoints.h"
 
 #include <QCoroTask>
 #include <QTcpServer>

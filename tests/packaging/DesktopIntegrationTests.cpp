@@ -2,7 +2,7 @@
 // name exactly the routing table's, or the desktop offers Orvane for files it
 // refuses, or never for ones it opens.
 
-#include "FileRouting.h"
+#include "routing/FileRouting.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LocalFileRecord.h"
+#include "state/LocalFileRecord.h"
 
 #include <QDateTime>
 #include <QUuid>

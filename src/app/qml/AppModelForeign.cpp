@@ -1,6 +1,6 @@
-#include "AppModelForeign.h"
+#include "qml/AppModelForeign.h"
 
-#include "ViewEngine.h"
+#include "windows/ViewEngine.h"
 
 namespace orvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppModel.h"
+#include "shell/AppModel.h"
 
 #include <QQmlEngine>
 

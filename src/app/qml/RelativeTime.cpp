@@ -1,6 +1,6 @@
-#include "RelativeTime.h"
+#include "qml/RelativeTime.h"
 
-#include "RelativeTimeFormatter.h"
+#include "windows/RelativeTimeFormatter.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
-#include "WindowMenu.h"
+#include "qml/WindowMenu.h"
 
-#include "ViewEngine.h"
+#include "windows/ViewEngine.h"
 
 #include <QMenu>
 

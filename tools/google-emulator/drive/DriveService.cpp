@@ -3,7 +3,7 @@
 #include "DriveQuery.h"
 #include "DriveUpload.h"
 #include "GoogleErrors.h"
-#include "Sha256.h"
+#include "state/Sha256.h"
 #include "http/MediaType.h"
 
 #include <QJsonArray>

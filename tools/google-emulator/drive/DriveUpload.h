@@ -2,7 +2,7 @@
 
 #include "DriveService.h"
 #include "MultipartRelatedParser.h"
-#include "Sha256.h"
+#include "state/Sha256.h"
 
 namespace orvane::emulator {
 

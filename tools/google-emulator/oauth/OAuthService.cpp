@@ -2,7 +2,7 @@
 
 #include "GoogleErrors.h"
 #include "HtmlPage.h"
-#include "Sha256.h"
+#include "state/Sha256.h"
 #include "http/MediaType.h"
 
 #include <QRegularExpression>

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "support/Environment.h"
+#include "support/Error.h"
+
+#include <QStringList>
+
+#include <QCoroTask>
+
+#include <functional>
+
+namespace orvane {
+
+// Making Orvane the application the file manager opens the supported files
+// with; throws DefaultApplicationError when the desktop refuses.
+using DefaultApplicationRegistering = std::function<QCoro::Task<>()>;
+
+// Why Orvane could not make itself the default application.
+class DefaultApplicationError final : public Error {
+public:
+    explicit DefaultApplicationError(QString detail) : detail_(std::move(detail)) {}
+
+    std::optional<QString> errorDescription() const override;
+
+protected:
+    QString genericDescription() const override { return *errorDescription(); }
+
+private:
+    QString detail_;
+};
+
+// Registers the desktop entry for every MIME type Orvane routes with
+// `xdg-mime default`, which each desktop's file manager honours. Runs the
+// tool as a separate process; the caller's event loop keeps running.
+class DefaultApplicationRegistrar {
+public:
+    static inline const QString desktopEntryName = QStringLiteral("app.orvane.Orvane.desktop");
+
+    // The environment xdg-mime runs in: it decides which desktop's settings
+    // are written (XDG_CURRENT_DESKTOP) and where (XDG_CONFIG_HOME, HOME).
+    explicit DefaultApplicationRegistrar(Environment environment) : environment_(std::move(environment)) {}
+
+    // The routed MIME types, in the routing table's order.
+    static QStringList mimeTypes();
+
+    QCoro::Task<> registerAsDefault() const;
+
+private:
+    Environment environment_;
+};
+
+} // namespace orvane

@@ -1,0 +1,498 @@
+#include "shell/AppModel.h"
+
+#include "support/FileError.h"
+#include "drive/GoogleDriveClient.h"
+#include "signin/GoogleOAuthClient.h"
+#include "shell/LaunchIntentTracker.h"
+#include "signin/OAuthConfiguration.h"
+#include "signin/OAuthTokenExchangeError.h"
+#include "tokens/OAuthTokenStoring.h"
+#include "shell/OpenURLsNotification.h"
+#include "open/WorkspaceOpenService.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <QCoroSignal>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace orvane {
+
+namespace {
+
+const QString clientSecretExplanation =
+    u"This Google OAuth desktop client requires a client secret. For local builds, add clientSecret to "
+    u"GoogleOAuth config. For distribution, set tokenEndpointURL to a server-side OAuth token endpoint."_s;
+// For failures that are not Orvane's own errors.
+const QString genericErrorDescription = u"The operation could not be completed."_s;
+
+QString localizedDescription(const std::exception& error)
+{
+    if (const auto* orvaneError = dynamic_cast<const Error*>(&error))
+        return orvaneError->localizedDescription();
+    return genericErrorDescription;
+}
+
+// Google's sign that the registered desktop client needs a secret that was not sent.
+bool isMissingClientSecret(const OAuthTokenExchangeError& error)
+{
+    return error.error() == u"invalid_request"_s && error.details()
+        && error.details()->contains(u"client_secret"_s, Qt::CaseInsensitive);
+}
+
+QVariantMap viewItem(const LocalFileRecord& record)
+{
+    return {
+        {u"id"_s, record.id.toString(QUuid::WithoutBraces).toUpper()},
+        {u"fileName"_s, QFileInfo(record.localFilePath).fileName()},
+        {u"localFilePath"_s, record.localFilePath},
+        {u"fileExtension"_s, record.fileExtension},
+        {u"destinationFolderName"_s, record.destinationFolderName},
+        {u"openMode"_s, rawValue(record.openMode)},
+        {u"lastOpenedAt"_s, record.lastOpenedAt},
+        {u"openURL"_s, record.openURL},
+    };
+}
+
+} // namespace
+
+AppModel::AppModel(AppModelServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)), browser_(services_.openInBrowser)
+{
+    preferences_ = services_.preferencesStore.load();
+    isShowingOnboarding_ = !preferences_.hasCompletedOnboarding;
+    doLoadConnectionState();
+    refreshRecentFiles();
+    connect(&services_.openURLsNotification, &OpenURLsNotification::posted, this, &AppModel::receiveOpenURLs);
+    // Files that arrived before the model existed. Opened on the next turn of
+    // the event loop, once whoever made the model has installed its handlers.
+    const QList<QUrl> pending = services_.launchIntents.takePendingFileOpenRequestURLs();
+    if (!pending.isEmpty())
+        QMetaObject::invokeMethod(this, [this, pending] { openFiles(pending); }, Qt::QueuedConnection);
+}
+
+QString AppModel::friendlyError(const std::exception& error)
+{
+    if (const auto* exchangeError = dynamic_cast<const OAuthTokenExchangeError*>(&error);
+        exchangeError && isMissingClientSecret(*exchangeError))
+        return clientSecretExplanation;
+    return localizedDescription(error);
+}
+
+// Preferences
+
+void AppModel::setPreferences(const OrvanePreferences& preferences)
+{
+    if (preferences == preferences_)
+        return;
+    preferences_ = preferences;
+    services_.preferencesStore.save(preferences_);
+    Q_EMIT preferencesChanged();
+}
+
+QString AppModel::officeOpenModeRawValue() const
+{
+    return rawValue(preferences_.officeOpenMode);
+}
+
+void AppModel::setOfficeOpenModeRawValue(const QString& value)
+{
+    const std::optional<OpenMode> mode = openModeFromRawValue(value);
+    if (!mode)
+        return;
+    OrvanePreferences changed = preferences_;
+    changed.officeOpenMode = *mode;
+    setPreferences(changed);
+}
+
+void AppModel::setRootFolderName(const QString& rootFolderName)
+{
+    OrvanePreferences changed = preferences_;
+    changed.rootFolderName = rootFolderName;
+    setPreferences(changed);
+}
+
+void AppModel::setHasCompletedOnboarding(bool hasCompletedOnboarding)
+{
+    OrvanePreferences changed = preferences_;
+    changed.hasCompletedOnboarding = hasCompletedOnboarding;
+    setPreferences(changed);
+}
+
+// Published state
+
+QVariantList AppModel::recentRecordsForViews() const
+{
+    QVariantList items;
+    items.reserve(recentRecords_.size());
+    for (const LocalFileRecord& record : recentRecords_)
+        items.append(viewItem(record));
+    return items;
+}
+
+std::optional<QUrl> AppModel::lastOpenedURL() const
+{
+    if (recentRecords_.isEmpty())
+        return std::nullopt;
+    return recentRecords_.first().openURL;
+}
+
+void AppModel::setStatusMessage(const QString& statusMessage)
+{
+    if (statusMessage == statusMessage_)
+        return;
+    statusMessage_ = statusMessage;
+    Q_EMIT statusMessageChanged();
+}
+
+void AppModel::setLastError(const std::optional<QString>& lastError)
+{
+    if (lastError == lastError_)
+        return;
+    lastError_ = lastError;
+    Q_EMIT lastErrorChanged();
+}
+
+void AppModel::setOpening(bool isOpening)
+{
+    if (isOpening == isOpening_)
+        return;
+    isOpening_ = isOpening;
+    Q_EMIT isOpeningChanged();
+}
+
+void AppModel::setConnectingGoogle(bool isConnectingGoogle)
+{
+    if (isConnectingGoogle == isConnectingGoogle_)
+        return;
+    const QString title = googleConnectionStatusTitle();
+    isConnectingGoogle_ = isConnectingGoogle;
+    Q_EMIT isConnectingGoogleChanged();
+    if (googleConnectionStatusTitle() != title)
+        Q_EMIT googleConnectionStatusTitleChanged();
+}
+
+void AppModel::setConnected(bool isConnected)
+{
+    if (isConnected == isConnected_)
+        return;
+    const QString title = googleConnectionStatusTitle();
+    isConnected_ = isConnected;
+    Q_EMIT isConnectedChanged();
+    if (googleConnectionStatusTitle() != title)
+        Q_EMIT googleConnectionStatusTitleChanged();
+}
+
+void AppModel::decideConnected(bool isConnected)
+{
+    isConnectionDecided_ = true;
+    setConnected(isConnected);
+}
+
+void AppModel::setDidOpenSampleFile(bool didOpenSampleFile)
+{
+    if (didOpenSampleFile == didOpenSampleFile_)
+        return;
+    didOpenSampleFile_ = didOpenSampleFile;
+    Q_EMIT didOpenSampleFileChanged();
+}
+
+void AppModel::setShowingOnboarding(bool isShowingOnboarding)
+{
+    if (isShowingOnboarding == isShowingOnboarding_)
+        return;
+    isShowingOnboarding_ = isShowingOnboarding;
+    Q_EMIT isShowingOnboardingChanged();
+}
+
+QString AppModel::googleConnectionStatusTitle() const
+{
+    if (isConnected_)
+        return u"Google account connected"_s;
+    if (isConnectingGoogle_)
+        return u"Waiting for Google sign-in"_s;
+    return u"Not connected"_s;
+}
+
+// Start-up and file-open requests
+
+QCoro::Task<> AppModel::doLoadConnectionState()
+{
+    // The task holds the store until it answers.
+    const std::shared_ptr<OAuthTokenStoring> tokenStore = services_.tokenStore;
+    const bool hasStoredTokens = co_await tokenStore->containsTokensWithoutReadingSecret();
+    if (!isConnectionDecided_)
+        setConnected(hasStoredTokens);
+}
+
+void AppModel::receiveOpenURLs(const QList<QUrl>& urls)
+{
+    // The notification itself carries these URLs; taking them from the
+    // tracker keeps the next model start from opening them a second time.
+    services_.launchIntents.takePendingFileOpenRequestURLs();
+    const bool areFileURLs = std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    const QList<QUrl> fileURLs = areFileURLs ? urls : QList<QUrl>();
+    // Queued, so that the platform's call returns at once.
+    QMetaObject::invokeMethod(
+        this,
+        [this, fileURLs] {
+            if (!fileURLs.isEmpty()) {
+                openFiles(fileURLs);
+                return;
+            }
+            showOnboardingIfSetupIsIncomplete();
+            showMainWindow();
+        },
+        Qt::QueuedConnection);
+}
+
+// Actions
+
+void AppModel::openFiles(const QList<QUrl>& fileURLs)
+{
+    doOpenFiles(fileURLs);
+}
+
+QCoro::Task<> AppModel::doOpenFiles(QList<QUrl> fileURLs)
+{
+    // Refused files are dropped, not kept for later.
+    if (!preferences_.hasCompletedOnboarding) {
+        showOnboardingIfSetupIsIncomplete();
+        showMainWindow();
+        co_return;
+    }
+    for (const QUrl& fileURL : fileURLs)
+        co_await doOpenFile(fileURL);
+}
+
+void AppModel::openFile(const QUrl& fileURL)
+{
+    doOpenFile(fileURL);
+}
+
+QCoro::Task<> AppModel::waitForTurnToOpen()
+{
+    while (isOpenUnderWay_)
+        co_await qCoro(this, &AppModel::openEnded);
+    isOpenUnderWay_ = true;
+}
+
+QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
+{
+    co_await waitForTurnToOpen();
+    const QString name = fileURL.fileName();
+    setOpening(true);
+    setLastError(std::nullopt);
+    setStatusMessage(u"Opening "_s + name + u"..."_s);
+    try {
+        const std::shared_ptr<GoogleOAuthClient> oauthClient = makeOAuthClient();
+        // A fresh Drive client and service for every file; the OAuth client
+        // runs the browser sign-in from here when no usable token is stored.
+        GoogleDriveClient driveClient(*oauthClient, services_.networkAccessManager,
+                                      GoogleFileURLResolver(services_.endpoints), services_.endpoints);
+        const WorkspaceOpenService service(FileRouter(), DriveFolderResolver{preferences_.rootFolderName},
+                                           services_.stateStore, driveClient);
+        const OpenOutcome outcome =
+            co_await service.open(fileURL, preferences_, QDateTime::currentDateTimeUtc());
+        browser_.open(outcome.record().openURL);
+        refreshRecentFiles();
+        // Also after a reuse that needed no request: the stored tokens stand.
+        decideConnected(true);
+        setStatusMessage((outcome.didUpload() ? u"Uploaded and opened "_s : u"Opened existing Google file for "_s)
+                         + name);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+        setStatusMessage(u"Could not open "_s + name);
+    }
+    setOpening(false);
+    isOpenUnderWay_ = false;
+    Q_EMIT openEnded();
+}
+
+std::shared_ptr<GoogleOAuthClient> AppModel::makeOAuthClient()
+{
+    if (oauthClient_)
+        return oauthClient_;
+    OAuthConfiguration configuration = OAuthConfiguration::load(
+        services_.environment, services_.paths.defaultOAuthClientConfigURL(), services_.bundle);
+    // The client may outlive a disconnect while a sign-in runs; it reaches the
+    // browser through its own copy.
+    oauthClient_ = std::make_shared<GoogleOAuthClient>(
+        std::move(configuration), services_.tokenStore, services_.networkAccessManager,
+        [browser = browser_](const QUrl& url) { browser.open(url); }, services_.endpoints);
+    return oauthClient_;
+}
+
+void AppModel::connectGoogle()
+{
+    doConnectGoogle();
+}
+
+QCoro::Task<> AppModel::doConnectGoogle()
+{
+    if (isConnectingGoogle_)
+        co_return;
+    setConnectingGoogle(true);
+    setStatusMessage(u"Opening Google sign-in..."_s);
+    setLastError(std::nullopt);
+    try {
+        const std::shared_ptr<GoogleOAuthClient> oauthClient = makeOAuthClient();
+        co_await oauthClient->connect();
+        decideConnected(true);
+        setStatusMessage(u"Google account connected"_s);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+        setStatusMessage(u"Google sign-in failed"_s);
+    }
+    // Back from the browser either way.
+    showMainWindow();
+    setConnectingGoogle(false);
+}
+
+void AppModel::disconnectGoogle()
+{
+    doDisconnectGoogle();
+}
+
+QCoro::Task<> AppModel::doDisconnectGoogle()
+{
+    const std::shared_ptr<OAuthTokenStoring> tokenStore = services_.tokenStore;
+    try {
+        co_await tokenStore->deleteTokens();
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+        co_return;
+    }
+    oauthClient_.reset();
+    decideConnected(false);
+    setStatusMessage(u"Google account disconnected"_s);
+}
+
+void AppModel::openSampleCSV()
+{
+    doOpenSampleCSV();
+}
+
+QCoro::Task<> AppModel::doOpenSampleCSV()
+{
+    QUrl sampleURL;
+    try {
+        sampleURL = createSampleCSV();
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+        co_return;
+    }
+    co_await doOpenFile(sampleURL);
+    if (!lastError_)
+        setDidOpenSampleFile(true);
+}
+
+QUrl AppModel::createSampleCSV() const
+{
+    const QString directory = QDir::cleanPath(services_.paths.samplesDirectory().toLocalFile());
+    if (!QDir().mkpath(directory))
+        throw FileError(FileError::Kind::writeFailed, directory);
+    const QString path = QDir(directory).filePath(sampleFileName);
+    // Written once: a sample the user edited stays as it is.
+    if (!QFileInfo::exists(path)) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(sampleFileContent) != sampleFileContent.size()
+            || !file.commit())
+            throw FileError(FileError::Kind::writeFailed, path, file.errorString());
+    }
+    return QUrl::fromLocalFile(path);
+}
+
+void AppModel::copyLastOpenedURL()
+{
+    const std::optional<QUrl> url = lastOpenedURL();
+    if (!url) {
+        setLastError(u"No Google file URL has been opened yet."_s);
+        return;
+    }
+    services_.copyToClipboard(url->toString(QUrl::FullyEncoded));
+    setStatusMessage(u"Copied Google file URL"_s);
+}
+
+void AppModel::refreshRecentFiles()
+{
+    try {
+        QList<LocalFileRecord> records = services_.stateStore.recentRecords(recentRecordsLimit);
+        if (records == recentRecords_)
+            return;
+        recentRecords_ = std::move(records);
+        Q_EMIT recentRecordsChanged();
+    } catch (const std::exception& error) {
+        // The store's own words, without friendlyError's explanations.
+        setLastError(localizedDescription(error));
+    }
+}
+
+void AppModel::completeOnboarding()
+{
+    setHasCompletedOnboarding(true);
+    setShowingOnboarding(false);
+    setStatusMessage(u"Orvane is ready. You can revisit onboarding from the menu bar."_s);
+}
+
+void AppModel::makeOrvaneTheDefault()
+{
+    doMakeOrvaneTheDefault();
+}
+
+QCoro::Task<> AppModel::doMakeOrvaneTheDefault()
+{
+    setLastError(std::nullopt);
+    if (!services_.registerAsDefaultApplication) {
+        setLastError(u"This desktop has no default application setting Orvane can change."_s);
+        co_return;
+    }
+    setStatusMessage(u"Making Orvane the default application..."_s);
+    try {
+        co_await services_.registerAsDefaultApplication();
+        QStringList extensions;
+        for (const FileRoute& route : FileRouter::supportedRoutes())
+            extensions.append(u'.' + route.fileExtension);
+        const QString last = extensions.takeLast();
+        setStatusMessage(u"Orvane is now the default application for "_s + extensions.join(u", "_s) + u" and "_s
+                         + last + u" files."_s);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+        setStatusMessage(u"Could not make Orvane the default application"_s);
+    }
+}
+
+void AppModel::showOnboardingIfSetupIsIncomplete()
+{
+    if (preferences_.hasCompletedOnboarding)
+        return;
+    setShowingOnboarding(true);
+    setStatusMessage(u"Complete setup before opening files from Finder."_s);
+}
+
+void AppModel::openRecordURL(const QUrl& openURL)
+{
+    try {
+        browser_.open(openURL);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+    }
+}
+
+void AppModel::showMainWindow() const
+{
+    if (showMainWindowHandler_)
+        showMainWindowHandler_();
+}
+
+void AppModel::showPreferencesWindow() const
+{
+    if (showPreferencesWindowHandler_)
+        showPreferencesWindowHandler_();
+}
+
+} // namespace orvane

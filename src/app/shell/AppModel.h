@@ -1,0 +1,233 @@
+#pragma once
+
+#include "support/ApplicationBundle.h"
+#include "state/ApplicationPaths.h"
+#include "platform/DefaultApplicationRegistrar.h"
+#include "platform/DesktopServices.h"
+#include "support/Environment.h"
+#include "routing/GoogleServiceEndpoints.h"
+#include "shell/LaunchIntentTracker.h"
+#include "state/LocalFileRecord.h"
+#include "shell/OpenURLsNotification.h"
+#include "routing/Preferences.h"
+#include "platform/WebBrowser.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+
+#include <QCoroTask>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace orvane {
+
+class GoogleOAuthClient;
+class LocalStateStoring;
+class OAuthTokenStoring;
+
+// What the model works with, made once at launch and kept for its life.
+struct AppModelServices {
+    PreferencesStore preferencesStore;
+    LocalStateStoring& stateStore;
+    std::shared_ptr<OAuthTokenStoring> tokenStore;
+    QNetworkAccessManager& networkAccessManager;
+    BrowserOpener openInBrowser;
+    ClipboardWriter copyToClipboard;
+    // The process environment: the OAuth client registration may come from it.
+    Environment environment;
+    ApplicationPaths paths;
+    // Where GoogleOAuth.json may ship with the application.
+    ApplicationBundle bundle;
+    GoogleServiceEndpoints endpoints;
+    // Makes Orvane the file manager's application for the supported files;
+    // none where the desktop has no such setting.
+    DefaultApplicationRegistering registerAsDefaultApplication = nullptr;
+    // Where the platform's file-open requests arrive.
+    LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
+    OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
+};
+
+// The application's one observable object: the state every window and the
+// tray menu show, and every user action. Lives on the main thread; each
+// action reports its own failure as one message and never throws. An action
+// under way keeps using the model, so it lives as long as the application.
+//
+// Views bind to the properties; a property that C++ reads as an optional is
+// an empty string or URL for the views when absent.
+class AppModel final : public QObject {
+    Q_OBJECT
+
+    // The preferences, field by field; every assignment is saved at once.
+    // officeOpenMode is "googleFormat" or "officePreserved".
+    Q_PROPERTY(QString officeOpenMode READ officeOpenModeRawValue WRITE setOfficeOpenModeRawValue NOTIFY
+                   preferencesChanged)
+    Q_PROPERTY(QString rootFolderName READ rootFolderName WRITE setRootFolderName NOTIFY preferencesChanged)
+    Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding NOTIFY
+                   preferencesChanged)
+    // Newest first, at most 12. Each entry is a map with id, fileName,
+    // localFilePath, fileExtension, destinationFolderName, openMode (raw
+    // value), lastOpenedAt (date) and openURL (URL).
+    Q_PROPERTY(QVariantList recentRecords READ recentRecordsForViews NOTIFY recentRecordsChanged)
+    Q_PROPERTY(QString statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(QString lastError READ lastErrorForViews NOTIFY lastErrorChanged)
+    Q_PROPERTY(bool isOpening READ isOpening NOTIFY isOpeningChanged)
+    Q_PROPERTY(bool isConnectingGoogle READ isConnectingGoogle NOTIFY isConnectingGoogleChanged)
+    Q_PROPERTY(bool isConnected READ isConnected NOTIFY isConnectedChanged)
+    Q_PROPERTY(bool didOpenSampleFile READ didOpenSampleFile NOTIFY didOpenSampleFileChanged)
+    Q_PROPERTY(bool isShowingOnboarding READ isShowingOnboarding WRITE setShowingOnboarding NOTIFY
+                   isShowingOnboardingChanged)
+    Q_PROPERTY(QUrl lastOpenedURL READ lastOpenedURLForViews NOTIFY recentRecordsChanged)
+    Q_PROPERTY(QString googleConnectionStatusTitle READ googleConnectionStatusTitle NOTIFY
+                   googleConnectionStatusTitleChanged)
+
+public:
+    static constexpr qsizetype recentRecordsLimit = 12;
+    static inline const QString sampleFileName = QStringLiteral("orvane-sample.csv");
+    static inline const QByteArray sampleFileContent =
+        QByteArrayLiteral("Name,Team,Status\nAki,Sales,Ready\nMina,Operations,Ready\nRen,Finance,Review\n");
+
+    // Loads the preferences and the recent files, asks the token store whether
+    // a token set exists (isConnected follows when it answers), starts
+    // listening for file-open requests and opens, on the next turn of the
+    // event loop, any files that arrived before the model existed.
+    explicit AppModel(AppModelServices services, QObject* parent = nullptr);
+
+    // The message shown for a failure: Orvane's own text where it has one,
+    // with an explanation for a Google client registration that needs a
+    // client secret that was not sent.
+    static QString friendlyError(const std::exception& error);
+
+    const OrvanePreferences& preferences() const { return preferences_; }
+    // Saved at once.
+    void setPreferences(const OrvanePreferences& preferences);
+    QString officeOpenModeRawValue() const;
+    // An unknown raw value changes nothing.
+    void setOfficeOpenModeRawValue(const QString& value);
+    QString rootFolderName() const { return preferences_.rootFolderName; }
+    void setRootFolderName(const QString& rootFolderName);
+    bool hasCompletedOnboarding() const { return preferences_.hasCompletedOnboarding; }
+    void setHasCompletedOnboarding(bool hasCompletedOnboarding);
+
+    const QList<LocalFileRecord>& recentRecords() const { return recentRecords_; }
+    QVariantList recentRecordsForViews() const;
+    // The Google URL of the most recently opened file.
+    std::optional<QUrl> lastOpenedURL() const;
+    QUrl lastOpenedURLForViews() const { return lastOpenedURL().value_or(QUrl()); }
+
+    const QString& statusMessage() const { return statusMessage_; }
+    void setStatusMessage(const QString& statusMessage);
+    const std::optional<QString>& lastError() const { return lastError_; }
+    QString lastErrorForViews() const { return lastError_.value_or(QString()); }
+
+    bool isOpening() const { return isOpening_; }
+    bool isConnectingGoogle() const { return isConnectingGoogle_; }
+    bool isConnected() const { return isConnected_; }
+    bool didOpenSampleFile() const { return didOpenSampleFile_; }
+    bool isShowingOnboarding() const { return isShowingOnboarding_; }
+    void setShowingOnboarding(bool isShowingOnboarding);
+    // "Google account connected", "Waiting for Google sign-in" or "Not connected".
+    QString googleConnectionStatusTitle() const;
+
+    // Installed by the window layer: bring the main window to the front, show
+    // the preferences window.
+    void setShowMainWindowHandler(std::function<void()> handler) { showMainWindowHandler_ = std::move(handler); }
+    void setShowPreferencesWindowHandler(std::function<void()> handler)
+    {
+        showPreferencesWindowHandler_ = std::move(handler);
+    }
+
+    // Each file in turn; refused (onboarding shown instead) until setup is complete.
+    Q_INVOKABLE void openFiles(const QList<QUrl>& fileURLs);
+    // Uploads the file or reuses its Google file, then opens it in the browser.
+    Q_INVOKABLE void openFile(const QUrl& fileURL);
+    // The browser sign-in; ignored while one is under way.
+    Q_INVOKABLE void connectGoogle();
+    // Forgets the stored tokens (nothing is sent to Google) and the OAuth
+    // client, so the next use reads the client registration again.
+    Q_INVOKABLE void disconnectGoogle();
+    // Writes the sample CSV on first use and opens it.
+    Q_INVOKABLE void openSampleCSV();
+    Q_INVOKABLE void copyLastOpenedURL();
+    Q_INVOKABLE void refreshRecentFiles();
+    Q_INVOKABLE void completeOnboarding();
+    Q_INVOKABLE void showOnboardingIfSetupIsIncomplete();
+    // Registers Orvane as the file manager's application for every supported
+    // type and says so, or why not.
+    Q_INVOKABLE void makeOrvaneTheDefault();
+    // A recorded Google URL, straight to the browser; anything but a web
+    // address is refused with a message.
+    Q_INVOKABLE void openRecordURL(const QUrl& openURL);
+    // Call the window layer's handlers, when installed.
+    Q_INVOKABLE void showMainWindow() const;
+    Q_INVOKABLE void showPreferencesWindow() const;
+
+Q_SIGNALS:
+    void preferencesChanged();
+    void recentRecordsChanged();
+    void statusMessageChanged();
+    void lastErrorChanged();
+    void isOpeningChanged();
+    void isConnectingGoogleChanged();
+    void isConnectedChanged();
+    void didOpenSampleFileChanged();
+    void isShowingOnboardingChanged();
+    void googleConnectionStatusTitleChanged();
+    // One file's open has ended, so the next may begin.
+    void openEnded();
+
+private:
+    QCoro::Task<> doLoadConnectionState();
+    QCoro::Task<> doOpenFiles(QList<QUrl> fileURLs);
+    // Opens take turns: two requests for one file (a double-click repeated
+    // while the first upload runs) must not upload it twice, nor start two
+    // browser sign-ins.
+    QCoro::Task<> waitForTurnToOpen();
+    QCoro::Task<> doOpenFile(QUrl fileURL);
+    QCoro::Task<> doConnectGoogle();
+    QCoro::Task<> doDisconnectGoogle();
+    QCoro::Task<> doOpenSampleCSV();
+    QCoro::Task<> doMakeOrvaneTheDefault();
+    void receiveOpenURLs(const QList<QUrl>& urls);
+    // Built on first need from the client registration, kept until disconnect.
+    std::shared_ptr<GoogleOAuthClient> makeOAuthClient();
+    // Writes the sample file unless it exists; returns its URL.
+    QUrl createSampleCSV() const;
+
+    void setLastError(const std::optional<QString>& lastError);
+    void setOpening(bool isOpening);
+    void setConnectingGoogle(bool isConnectingGoogle);
+    void setConnected(bool isConnected);
+    // isConnected as an action decided it, which the start-up check no longer overrides.
+    void decideConnected(bool isConnected);
+    void setDidOpenSampleFile(bool didOpenSampleFile);
+
+    AppModelServices services_;
+    WebBrowser browser_;
+    std::shared_ptr<GoogleOAuthClient> oauthClient_;
+    std::function<void()> showMainWindowHandler_;
+    std::function<void()> showPreferencesWindowHandler_;
+
+    OrvanePreferences preferences_;
+    QList<LocalFileRecord> recentRecords_;
+    QString statusMessage_ = QStringLiteral("Ready");
+    std::optional<QString> lastError_;
+    bool isOpening_ = false;
+    bool isOpenUnderWay_ = false;
+    bool isConnectingGoogle_ = false;
+    bool isConnected_ = false;
+    // Set once anything but the start-up check has decided isConnected, so a
+    // late answer of that check cannot undo a sign-in or a disconnect.
+    bool isConnectionDecided_ = false;
+    bool didOpenSampleFile_ = false;
+    bool isShowingOnboarding_ = false;
+};
+
+} // namespace orvane

@@ -1,0 +1,113 @@
+#include "shell/OrvaneApp.h"
+
+#include "shell/ActivityLog.h"
+#include "platform/DesktopServices.h"
+#include "tokens/KeychainTokenStore.h"
+#include "tray/MenuBarIcon.h"
+#include "platform/TokenStoreServiceName.h"
+#include "windows/ViewEngine.h"
+#include "windows/WindowlessQuitPolicy.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPalette>
+
+using namespace Qt::StringLiterals;
+
+namespace orvane {
+
+OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
+{
+    const Environment environment = processEnvironment();
+    return {
+        .defaults = defaults,
+        .paths = ApplicationPaths::standard(),
+        .environment = environment,
+        .bundle = ApplicationBundle::main(),
+        .tokenStore = std::make_shared<KeychainTokenStore>(
+            tokenStoreServiceName(GoogleServiceEndpoints::fromEnvironment(environment)),
+            KeychainTokenStore::defaultAccount()),
+        .openInBrowser = systemBrowserOpener(),
+        .copyToClipboard = systemClipboardWriter(),
+        .registerAsDefaultApplication = [registrar = DefaultApplicationRegistrar(environment)] {
+            return registrar.registerAsDefault();
+        },
+        .hasSystemTray = QSystemTrayIcon::isSystemTrayAvailable(),
+        .quit = [] { QCoreApplication::quit(); },
+    };
+}
+
+OrvaneApp::OrvaneApp(OrvaneAppServices services)
+    : services_(std::move(services)),
+      stateStore_(services_.paths.defaultStateFileURL()),
+      model_(AppModelServices{
+          .preferencesStore = PreferencesStore(services_.defaults),
+          .stateStore = stateStore_,
+          .tokenStore = services_.tokenStore,
+          .networkAccessManager = network_,
+          .openInBrowser = services_.openInBrowser,
+          .copyToClipboard = services_.copyToClipboard,
+          .environment = services_.environment,
+          .paths = services_.paths,
+          .bundle = services_.bundle,
+          .endpoints = GoogleServiceEndpoints::fromEnvironment(services_.environment),
+          .registerAsDefaultApplication = services_.registerAsDefaultApplication,
+          .launchIntents = services_.launchIntents,
+          .openURLsNotification = services_.openURLsNotification,
+      }),
+      menu_(model_, [this] { mainWindow_.bringForward(); }, services_.quit),
+      mainWindow_(WindowSettings::mainWindow(), [this]() -> ViewEngine& { return viewEngine(); }, services_.defaults),
+      preferencesWindow_(WindowSettings::preferencesWindow(), [this]() -> ViewEngine& { return viewEngine(); },
+                         services_.defaults)
+{
+    logActivity(model_);
+    model_.setShowMainWindowHandler([this] { mainWindow_.bringForward(); });
+    model_.setShowPreferencesWindowHandler([this] { preferencesWindow_.bringForward(); });
+
+    if (services_.hasSystemTray) {
+        showTrayItem();
+    } else {
+        windowlessQuitPolicy_ = std::make_unique<WindowlessQuitPolicy>(
+            model_, [this] { return mainWindow_.isVisible() || preferencesWindow_.isVisible(); }, services_.quit);
+    }
+
+    launchCheck_.setSingleShot(true);
+    launchCheck_.setInterval(launchCheckDelay);
+    QObject::connect(&launchCheck_, &QTimer::timeout, [this] { runLaunchCheck(); });
+    launchCheck_.start();
+}
+
+OrvaneApp::~OrvaneApp() = default;
+
+void OrvaneApp::runLaunchCheck()
+{
+    if (services_.launchIntents.didReceiveFileOpenRequest())
+        return;
+    if (!model_.hasCompletedOnboarding())
+        model_.showOnboardingIfSetupIsIncomplete();
+    mainWindow_.bringForward();
+}
+
+ViewEngine& OrvaneApp::viewEngine()
+{
+    if (!viewEngine_)
+        viewEngine_ = std::make_unique<ViewEngine>(model_, services_.hasSystemTray ? nullptr : &menu_.menu());
+    return *viewEngine_;
+}
+
+void OrvaneApp::showTrayItem()
+{
+    trayItem_ = std::make_unique<QSystemTrayIcon>(
+        MenuBarIcon::icon(services_.bundle, QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText)));
+    trayItem_->setToolTip(u"Orvane"_s);
+    trayItem_->setContextMenu(&menu_.menu());
+    // The menu opens with the secondary button; the primary one opens Orvane,
+    // as trays on Linux desktops expect.
+    QObject::connect(trayItem_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            menu_.openOrvane();
+    });
+    trayItem_->show();
+}
+
+} // namespace orvane

@@ -1,0 +1,79 @@
+#include "tray/MenuBarMenu.h"
+
+#include "shell/AppModel.h"
+#include "windows/SymbolLibrary.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace orvane {
+
+MenuBarMenu::MenuBarMenu(AppModel& model, std::function<void()> showMainWindow, std::function<void()> quit,
+                         QObject* parent)
+    : QObject(parent), model_(model), showMainWindow_(std::move(showMainWindow)), quit_(std::move(quit))
+{
+    connect(&menu_, &QMenu::aboutToShow, this, &MenuBarMenu::rebuild);
+    // A tray that exports the menu to the desktop may read it without asking
+    // first, so a change of what it lists is shown at once as well.
+    connect(&model_, &AppModel::recentRecordsChanged, this, &MenuBarMenu::rebuild);
+    rebuild();
+}
+
+void MenuBarMenu::rebuild()
+{
+    menu_.clear();
+
+    menu_.addAction(symbol(u"macwindow"_s), u"Open Orvane"_s, this, &MenuBarMenu::openOrvane);
+    QAction* copyURL = menu_.addAction(symbol(u"link"_s), u"Copy Last Google URL"_s, &model_,
+                                       &AppModel::copyLastOpenedURL);
+    copyURL->setEnabled(model_.lastOpenedURL().has_value());
+    menu_.addSeparator();
+
+    addRecentFiles();
+    menu_.addSeparator();
+
+    menu_.addAction(symbol(u"gearshape"_s), u"Preferences"_s, &model_, &AppModel::showPreferencesWindow);
+    menu_.addAction(symbol(u"sparkles"_s), u"Onboarding"_s, this, &MenuBarMenu::reviewOnboarding);
+    menu_.addSeparator();
+
+    menu_.addAction(u"Quit Orvane"_s, this, [this] { quit_(); });
+}
+
+void MenuBarMenu::addRecentFiles()
+{
+    const QList<LocalFileRecord>& records = model_.recentRecords();
+    if (records.isEmpty()) {
+        menu_.addAction(u"No recent files"_s)->setEnabled(false);
+        return;
+    }
+    // A heading that exported menus keep too: an item that does nothing.
+    menu_.addAction(u"Recent Files"_s)->setEnabled(false);
+    for (const LocalFileRecord& record : records.first(std::min(records.size(), recentFilesShown))) {
+        menu_.addAction(QFileInfo(record.localFilePath).fileName(), &model_,
+                        [this, openURL = record.openURL] { model_.openRecordURL(openURL); });
+    }
+}
+
+void MenuBarMenu::openOrvane()
+{
+    if (model_.hasCompletedOnboarding())
+        model_.setShowingOnboarding(false);
+    else
+        model_.showOnboardingIfSetupIsIncomplete();
+    showMainWindow_();
+}
+
+void MenuBarMenu::reviewOnboarding()
+{
+    model_.setShowingOnboarding(true);
+    model_.setStatusMessage(u"Reviewing onboarding"_s);
+    showMainWindow_();
+}
+
+QIcon MenuBarMenu::symbol(const QString& name) const
+{
+    return SymbolLibrary::icon(name, menu_.palette().color(QPalette::Active, QPalette::WindowText));
+}
+
+} // namespace orvane

@@ -1,0 +1,38 @@
+#include "state/ApplicationPaths.h"
+
+#include <QStandardPaths>
+
+namespace orvane {
+
+ApplicationPaths ApplicationPaths::standard()
+{
+    return ApplicationPaths(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/')
+                            + applicationSupportDirectoryName);
+}
+
+QUrl ApplicationPaths::applicationSupportDirectory() const
+{
+    return QUrl::fromLocalFile(applicationSupportDirectory_ + QLatin1Char('/'));
+}
+
+QUrl ApplicationPaths::item(const QString& name) const
+{
+    return QUrl::fromLocalFile(applicationSupportDirectory_ + QLatin1Char('/') + name);
+}
+
+QUrl ApplicationPaths::defaultStateFileURL() const
+{
+    return item(QStringLiteral("local-state.json"));
+}
+
+QUrl ApplicationPaths::defaultOAuthClientConfigURL() const
+{
+    return item(QStringLiteral("oauth-client.json"));
+}
+
+QUrl ApplicationPaths::samplesDirectory() const
+{
+    return item(QStringLiteral("Samples/"));
+}
+
+} // namespace orvane

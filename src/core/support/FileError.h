@@ -1,0 +1,36 @@
+#pragma once
+
+#include "support/Error.h"
+
+namespace orvane {
+
+// A file-system failure, naming the file it concerns.
+class FileError final : public Error {
+public:
+    enum class Kind { notFound, notReadable, writeFailed };
+
+    // reason: the system's own words for the failure, if it gave any.
+    FileError(Kind kind, QString path, QString reason = {})
+        : kind_(kind), path_(std::move(path)), reason_(std::move(reason))
+    {
+    }
+
+    Kind kind() const { return kind_; }
+    const QString& path() const { return path_; }
+    const QString& reason() const { return reason_; }
+
+    bool operator==(const FileError& other) const
+    {
+        return kind_ == other.kind_ && path_ == other.path_ && reason_ == other.reason_;
+    }
+
+protected:
+    QString genericDescription() const override;
+
+private:
+    Kind kind_;
+    QString path_;
+    QString reason_;
+};
+
+} // namespace orvane

@@ -1,0 +1,77 @@
+#include "OrvaneProcess.h"
+#include "platform/SingleInstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int timeoutMilliseconds = 10'000;
+
+// The orvane command alone, with a runtime folder of its own and no display:
+// anything that tried to start the GUI application would fail here.
+class LauncherTest : public ::testing::Test {
+protected:
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.remove(u"ORVANE_GOOGLE_SERVICE_ROOT"_s);
+        return environment;
+    }
+
+    QTemporaryDir runtime;
+};
+
+TEST_F(LauncherTest, HandsItsFilesToTheRunningOrvaneWithoutStartingTheApplication)
+{
+    SingleInstance running(SingleInstance::serverName({{u"XDG_RUNTIME_DIR"_s, runtime.path()}}));
+    ASSERT_EQ(running.start({}), SingleInstance::Role::primary);
+    QSignalSpy received(&running, &SingleInstance::requestReceived);
+
+    QProcess launcher;
+    launcher.setProcessEnvironment(environment());
+    launcher.setWorkingDirectory(runtime.path());
+    launcher.start(orvaneExecutable(), {u"report.csv"_s, u"/home/aki/Deck.pptx"_s});
+
+    ASSERT_TRUE(received.wait(timeoutMilliseconds)) << launcher.readAllStandardError().toStdString();
+    // The wait's event loop may already have seen the launcher end.
+    ASSERT_TRUE(launcher.state() == QProcess::NotRunning || launcher.waitForFinished(timeoutMilliseconds));
+    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+    const auto request = received.takeFirst().first().value<InstanceRequest>();
+    EXPECT_EQ(request.fileURLs, (QList<QUrl>{QUrl::fromLocalFile(QDir(runtime.path()).filePath(u"report.csv"_s)),
+                                            QUrl::fromLocalFile(u"/home/aki/Deck.pptx"_s)}));
+}
+
+TEST_F(LauncherTest, WithoutTheApplicationBesideItSaysWhatIsMissing)
+{
+    // A broken installation: the launcher on its own.
+    QTemporaryDir installation;
+    ASSERT_TRUE(QDir(installation.path()).mkpath(u"bin"_s));
+    const QString launcherCopy = installation.filePath(u"bin/orvane"_s);
+    ASSERT_TRUE(QFile::copy(orvaneExecutable(), launcherCopy));
+
+    QProcess launcher;
+    launcher.setProcessEnvironment(environment());
+    launcher.start(launcherCopy, {u"/home/aki/report.csv"_s});
+
+    ASSERT_TRUE(launcher.waitForFinished(timeoutMilliseconds));
+    EXPECT_EQ(launcher.exitCode(), 127);
+    EXPECT_EQ(QString::fromLocal8Bit(launcher.readAllStandardError()).trimmed(),
+              u"orvane: cannot start %1: No such file or directory"_s.arg(
+                  installation.filePath(u"libexec/orvane/orvane-app"_s)));
+}
+
+} // namespace

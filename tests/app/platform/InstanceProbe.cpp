@@ -1,0 +1,79 @@
+// Orvane without windows, for the single-instance tests: it starts the
+// desktop platform and the model exactly as the application does (user
+// defaults "Orvane"/"Orvane", the state file in the data folder, the Google
+// service from the environment) and prints, one line each and in order, what
+// a user would see:
+//   listening            this process serves later ones
+//   status<TAB>text      a new status message
+//   browser<TAB>URL      a URL handed to the browser (sign-in pages are
+//                        approved at once, as a user would)
+//   window               the main window was asked for
+
+#include "shell/AppDelegate.h"
+#include "shell/AppModel.h"
+#include "shell/DesktopPlatform.h"
+#include "tokens/InMemoryTokenStore.h"
+#include "state/JSONLocalStateStore.h"
+#include "ScriptedBrowser.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QNetworkAccessManager>
+#include <QSettings>
+
+#include <cstdio>
+
+using namespace orvane;
+
+namespace {
+
+void printLine(const QString& kind, const QString& text = {})
+{
+    const QString line = text.isEmpty() ? kind : kind + QLatin1Char('\t') + text;
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    AppDelegate delegate;
+    DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));
+    const InstanceRequest request = InstanceRequest::fromArguments(application.arguments().mid(1), QDir::currentPath());
+    if (platform.start(request) == SingleInstance::Role::handedOver)
+        return 0;
+
+    QSettings defaults(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+    const ApplicationPaths paths = ApplicationPaths::standard();
+    JSONLocalStateStore stateStore(paths.defaultStateFileURL());
+    QNetworkAccessManager network;
+    orvane::testsupport::ScriptedBrowser signInBrowser;
+    const Environment environment = processEnvironment();
+    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
+    AppModel model(AppModelServices{
+        .preferencesStore = PreferencesStore(defaults),
+        .stateStore = stateStore,
+        .tokenStore = std::make_shared<InMemoryTokenStore>(),
+        .networkAccessManager = network,
+        .openInBrowser =
+            [&signInBrowser, &endpoints](const QUrl& url) {
+                printLine(QStringLiteral("browser"), url.toString());
+                if (url.adjusted(QUrl::RemoveQuery) == endpoints.authorizationEndpoint)
+                    signInBrowser.open(url);
+            },
+        .copyToClipboard = [](const QString&) {},
+        .environment = environment,
+        .paths = paths,
+        .bundle = ApplicationBundle({}),
+        .endpoints = endpoints,
+    });
+    model.setShowMainWindowHandler([] { printLine(QStringLiteral("window")); });
+    QObject::connect(&model, &AppModel::statusMessageChanged,
+                     [&model] { printLine(QStringLiteral("status"), model.statusMessage()); });
+    delegate.applicationDidFinishLaunching();
+
+    printLine(QStringLiteral("listening"));
+    return application.exec();
+}

@@ -1,0 +1,69 @@
+#include "platform/InstanceRequest.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QUrl file(const QString& path)
+{
+    return QUrl::fromLocalFile(path);
+}
+
+TEST(InstanceRequestTest, ArgumentsBecomeAbsoluteFileURLsInOrder)
+{
+    const InstanceRequest request = InstanceRequest::fromArguments(
+        {u"report.xlsx"_s, u"/data/sales.csv"_s, u"../notes/plan.docx"_s}, u"/home/aki/work"_s);
+
+    EXPECT_EQ(request.fileURLs, (QList<QUrl>{file(u"/home/aki/work/report.xlsx"_s), file(u"/data/sales.csv"_s),
+                                             file(u"/home/aki/notes/plan.docx"_s)}));
+    EXPECT_FALSE(request.isReopen());
+}
+
+TEST(InstanceRequestTest, NoArgumentsIsAReopen)
+{
+    EXPECT_TRUE(InstanceRequest::fromArguments({}, u"/home/aki"_s).isReopen());
+}
+
+TEST(InstanceRequestTest, EncodesAsOneCompactJSONObjectOfPaths)
+{
+    const InstanceRequest request{{file(u"/home/aki/Q1 report.xlsx"_s), file(u"/tmp/\u58F2\u4E0A.csv"_s)}};
+
+    EXPECT_EQ(request.encoded(), u"{\"openFiles\":[\"/home/aki/Q1 report.xlsx\",\"/tmp/\u58F2\u4E0A.csv\"]}"_s.toUtf8());
+    EXPECT_EQ(InstanceRequest::decode(request.encoded()), request);
+    EXPECT_EQ(InstanceRequest::decode(InstanceRequest{}.encoded()), InstanceRequest{});
+}
+
+TEST(InstanceRequestTest, DecodingKeepsOnlyAbsolutePaths)
+{
+    const std::optional<InstanceRequest> request = InstanceRequest::decode(
+        R"({"openFiles": ["relative.csv", "/home/aki/a.csv", 7, ":/resource.csv", "/home/aki/../bob/b.csv"]})");
+
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->fileURLs, (QList<QUrl>{file(u"/home/aki/a.csv"_s), file(u"/home/bob/b.csv"_s)}));
+}
+
+TEST(InstanceRequestTest, FilesThatAreAllRefusedAreNotTakenForAReopen)
+{
+    EXPECT_EQ(InstanceRequest::decode(R"({"openFiles": ["relative.csv", "https://example.com/a.csv"]})"), std::nullopt);
+}
+
+TEST(InstanceRequestTest, MessagesOfAnotherFormAreRefused)
+{
+    EXPECT_EQ(InstanceRequest::decode(""), std::nullopt);
+    EXPECT_EQ(InstanceRequest::decode("/home/aki/a.csv"), std::nullopt);
+    EXPECT_EQ(InstanceRequest::decode(R"({"openFiles": "/home/aki/a.csv"})"), std::nullopt);
+    EXPECT_EQ(InstanceRequest::decode(R"(["/home/aki/a.csv"])"), std::nullopt);
+    EXPECT_EQ(InstanceRequest::decode(R"({"openFiles": ["/home/aki/a.csv"])"), std::nullopt);
+}
+
+TEST(InstanceRequestTest, OversizedMessagesAreRefusedUnread)
+{
+    const QByteArray padding(InstanceRequest::maximumEncodedSize, ' ');
+
+    EXPECT_EQ(InstanceRequest::decode(R"({"openFiles": ["/a.csv"]})" + padding), std::nullopt);
+}
+
+} // namespace

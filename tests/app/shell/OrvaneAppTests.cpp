@@ -1,0 +1,206 @@
+#include "shell/AppDelegate.h"
+#include "AwaitTask.h"
+#include "shell/OrvaneApp.h"
+#include "ViewFixture.h"
+
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QTest>
+#include <QTimer>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class OrvaneAppTest : public ViewTest {
+protected:
+    OrvaneApp& launch()
+    {
+        AppDelegate(tracker, notification).applicationDidFinishLaunching();
+        app = std::make_unique<OrvaneApp>(OrvaneAppServices{
+            .defaults = defaults,
+            .paths = paths(),
+            .environment = environment(),
+            .bundle = ApplicationBundle({u":/"_s}),
+            .tokenStore = tokenStore,
+            .openInBrowser = [this](const QUrl& url) { browserCalls.append(url); },
+            .copyToClipboard = [this](const QString& text) { clipboard.append(text); },
+            .hasSystemTray = false,
+            .quit =
+                [this] {
+                    ++quitRequests;
+                    statusAtQuit = app->model().statusMessage();
+                    if (isRunningEventLoop)
+                        QCoreApplication::quit();
+                },
+            .launchIntents = tracker,
+            .openURLsNotification = notification,
+        });
+        return *app;
+    }
+
+    static int quickWindowCount()
+    {
+        int count = 0;
+        for (QWindow* window : QGuiApplication::topLevelWindows())
+            count += qobject_cast<QQuickWindow*>(window) ? 1 : 0;
+        return count;
+    }
+
+    // Runs the application's event loop, as the running application does
+    // (the last window's closing is announced only there), until it quits;
+    // false when it does not within a long wait.
+    bool runUntilQuit(const std::function<void()>& firstStep)
+    {
+        QTimer giveUp;
+        bool gaveUp = false;
+        giveUp.setSingleShot(true);
+        QObject::connect(&giveUp, &QTimer::timeout, [&gaveUp] {
+            gaveUp = true;
+            QCoreApplication::quit();
+        });
+        giveUp.start(std::chrono::seconds(30));
+        QTimer::singleShot(0, firstStep);
+        isRunningEventLoop = true;
+        QCoreApplication::exec();
+        isRunningEventLoop = false;
+        return !gaveUp;
+    }
+
+    // Launched, and past the check half a second after launch.
+    OrvaneApp& launchAndWaitForTheLaunchCheck()
+    {
+        OrvaneApp& orvane = launch();
+        EXPECT_TRUE(waitUntil([&orvane] { return !orvane.isLaunchCheckPending(); }));
+        return orvane;
+    }
+
+    std::unique_ptr<OrvaneApp> app;
+    int quitRequests = 0;
+    QString statusAtQuit;
+    bool isRunningEventLoop = false;
+};
+
+TEST_F(OrvaneAppTest, HalfASecondAfterLaunchTheMainWindowShowsOnboardingUntilSetupIsComplete)
+{
+    setPreferences({.hasCompletedOnboarding = false});
+    OrvaneApp& orvane = launch();
+    EXPECT_FALSE(orvane.mainWindow().isVisible());
+
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.mainWindow().isVisible(); }));
+
+    EXPECT_TRUE(orvane.model().isShowingOnboarding());
+    EXPECT_EQ(orvane.model().statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_FALSE(orvane.preferencesWindow().isVisible());
+}
+
+TEST_F(OrvaneAppTest, AfterSetupTheLaunchShowsTheHomeViewWithoutForcingOnboarding)
+{
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+
+    EXPECT_TRUE(orvane.mainWindow().isVisible());
+    EXPECT_FALSE(orvane.model().isShowingOnboarding());
+    EXPECT_EQ(orvane.model().statusMessage(), u"Ready"_s);
+}
+
+TEST_F(OrvaneAppTest, ALaunchToOpenFilesMakesNoWindow)
+{
+    const QString token = emulator.accessToken();
+    awaitTask(tokenStore->saveTokens({.accessToken = token,
+                                      .refreshToken = std::nullopt,
+                                      .expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600),
+                                      .scope = std::nullopt,
+                                      .tokenType = std::nullopt}));
+    const int windowsBefore = quickWindowCount();
+    tracker.recordFileOpenRequest({writeFile(u"report.csv"_s, "a,b\n")});
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.model().statusMessage() == u"Uploaded and opened report.csv"_s; }));
+
+    EXPECT_FALSE(orvane.mainWindow().isVisible());
+    EXPECT_EQ(quickWindowCount(), windowsBefore);
+    // Without a tray, nothing is left to do once the file is done.
+    EXPECT_TRUE(waitUntil([this] { return quitRequests == 1; }));
+}
+
+TEST_F(OrvaneAppTest, WithoutATrayAFailedWindowlessOpenShowsItsErrorInsteadOfQuitting)
+{
+    tracker.recordFileOpenRequest({writeFile(u"report.pdf"_s, "%PDF")});
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.mainWindow().isVisible(); }));
+    EXPECT_EQ(orvane.model().statusMessage(), u"Could not open report.pdf"_s);
+    EXPECT_EQ(orvane.model().lastError(),
+              u"Orvane does not support .pdf. Supported files are CSV, TSV, Excel, Word, and PowerPoint."_s);
+    EXPECT_FALSE(orvane.model().isShowingOnboarding());
+    EXPECT_EQ(quitRequests, 0);
+}
+
+TEST_F(OrvaneAppTest, TheModelsWindowRequestsBringTheWindowsForward)
+{
+    OrvaneApp& orvane = launch();
+
+    orvane.model().showPreferencesWindow();
+    EXPECT_TRUE(orvane.preferencesWindow().isVisible());
+    orvane.model().showMainWindow();
+    EXPECT_TRUE(orvane.mainWindow().isVisible());
+    EXPECT_EQ(orvane.mainWindow().makeWindowIfNeeded().title(), u"Orvane"_s);
+}
+
+// Without a tray item, nothing would be left to reach a window-less Orvane.
+TEST_F(OrvaneAppTest, WithoutATrayClosingTheLastWindowQuits)
+{
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    ASSERT_TRUE(runUntilQuit([&window] { window.close(); }));
+
+    EXPECT_EQ(quitRequests, 1);
+}
+
+TEST_F(OrvaneAppTest, WithoutATrayAnOpenThatIsUnderWayIsFinishedBeforeQuitting)
+{
+    OrvaneApp& orvane = launch();
+    orvane.model().connectGoogle();
+    // The stand-in browser of this test does not sign in by itself.
+    ASSERT_TRUE(waitUntil([this] { return browserCalls.size() == 1; }));
+    signInBrowser.open(browserCalls[0]);
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.model().isConnected(); }));
+    ASSERT_TRUE(waitUntil([&orvane] { return !orvane.isLaunchCheckPending(); }));
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::milliseconds(1000));
+    orvane.model().openFile(writeFile(u"report.csv"_s, "a,b\n1,2\n"));
+    ASSERT_TRUE(orvane.model().isOpening());
+
+    EXPECT_TRUE(runUntilQuit([&window] { window.close(); }));
+    ASSERT_TRUE(waitUntil([&orvane] { return !orvane.model().isOpening(); }));
+
+    EXPECT_EQ(quitRequests, 1);
+    EXPECT_EQ(statusAtQuit, u"Uploaded and opened report.csv"_s);
+}
+
+TEST_F(OrvaneAppTest, WithoutATrayTheMainWindowCarriesTheMenu)
+{
+    OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    settle(window);
+
+    QQuickItem* menuButton = item(window, u"windowMenuButton"_s);
+    EXPECT_TRUE(menuButton->isVisible());
+    click(window, menuButton);
+
+    QMenu& menu = orvane.menu().menu();
+    ASSERT_TRUE(waitUntil([&menu] { return menu.isVisible(); }));
+    EXPECT_EQ(menu.actions().first()->text(), u"Open Orvane"_s);
+    const QPoint buttonBottomLeft = window.mapToGlobal(menuButton->mapToScene(QPointF(0, menuButton->height())).toPoint());
+    EXPECT_EQ(menu.pos().y(), buttonBottomLeft.y()) << "below the button (moved sideways to stay on the screen)";
+    menu.hide();
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+#include "AwaitTask.h"
+#include "support/FileError.h"
+#include "GoogleEmulatorProcess.h"
+#include "drive/StreamingUpload.h"
+#include "support/UrlError.h"
+
+#include <QFile>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString writeFile(const QTemporaryDir& folder, const QByteArray& content)
+{
+    QFile file(folder.filePath(u"body.bin"_s));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    return file.fileName();
+}
+
+QByteArray readAll(FileFramedBody& body, qint64 pieceSize)
+{
+    QByteArray all;
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    for (qint64 count; (count = body.read(piece.data(), pieceSize)) > 0;)
+        all.append(piece.constData(), count);
+    return all;
+}
+
+UrlError::Code transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
+{
+    try {
+        awaitTask(postStreaming(url, {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"),
+                                idleTimeout));
+    } catch (const UrlError& error) {
+        return error.code();
+    }
+    ADD_FAILURE() << "the upload did not fail";
+    return UrlError::Code::unknown;
+}
+
+} // namespace
+
+TEST(FileFramedBody, ReadsHeadFileAndTailAcrossPieceBoundaries)
+{
+    QTemporaryDir folder;
+    const QByteArray content = QByteArray("0123456789").repeated(50);
+    for (qint64 pieceSize : {1, 3, 7, 64, 4096}) {
+        FileFramedBody body("HEAD--", writeFile(folder, content), "--TAIL");
+        EXPECT_EQ(body.size(), 6 + 500 + 6);
+        EXPECT_EQ(readAll(body, pieceSize), "HEAD--" + content + "--TAIL") << pieceSize;
+    }
+    FileFramedBody empty("head", writeFile(folder, {}), "tail");
+    EXPECT_EQ(readAll(empty, 3), "headtail");
+}
+
+TEST(FileFramedBody, AFileThatShrinksFailsTheRead)
+{
+    QTemporaryDir folder;
+    const QString path = writeFile(folder, "long enough content");
+    FileFramedBody body("h", path, "t");
+    QFile::resize(path, 4);
+    char buffer[64];
+    EXPECT_EQ(body.read(buffer, 64), 1);
+    EXPECT_EQ(body.read(buffer, 64), 4);
+    EXPECT_EQ(body.read(buffer, 64), -1);
+    EXPECT_THROW(FileFramedBody("h", folder.filePath(u"missing"_s), "t"), FileError);
+}
+
+TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
+{
+    orvane::testsupport::GoogleEmulatorProcess emulator;
+    QTemporaryDir folder;
+    const QString token = emulator.accessToken();
+    const QByteArray boundary = "B";
+    const QByteArray head = "--B\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n"
+                            R"({"name":"x.csv","mimeType":"text/csv","parents":["root"]})"
+                            "\r\n--B\r\nContent-Type: text/csv\r\n\r\n";
+    const auto body = std::make_shared<FileFramedBody>(head, writeFile(folder, "a,b\n"), "\r\n--B--\r\n");
+    const HttpResponse response = awaitTask(postStreaming(
+        emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
+        {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body));
+    EXPECT_EQ(response.statusCode, 200);
+    EXPECT_TRUE(response.body.contains("\"id\""));
+    const auto sent = emulator.requests(u"/upload/drive/v3/files"_s).first();
+    EXPECT_EQ(sent.body, head + "a,b\n\r\n--B--\r\n");
+    EXPECT_EQ(sent.header("Content-Type"), "multipart/related; boundary=B");
+}
+
+TEST(StreamingUpload, TransportFailuresBecomeUrlErrors)
+{
+    QTemporaryDir folder;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
+    const QUrl upload = emulator.url(u"/upload/drive/v3/files"_s);
+
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 6s);
+    EXPECT_EQ(transportFailure(folder, upload, 1s), UrlError::Code::timedOut);
+
+    emulator.dropNextRequests(u"/upload/drive/v3/files"_s);
+    EXPECT_EQ(transportFailure(folder, upload, 10s), UrlError::Code::networkConnectionLost);
+
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    const QUrl refused(u"http://127.0.0.1:%1/upload"_s.arg(closed.serverPort()));
+    closed.close();
+    EXPECT_EQ(transportFailure(folder, refused, 10s), UrlError::Code::cannotConnectToHost);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "shell/AppModel.h"
+#include "GoogleEmulatorProcess.h"
+#include "tokens/InMemoryTokenStore.h"
+#include "state/JSONLocalStateStore.h"
+#include "shell/LaunchIntentTracker.h"
+#include "shell/OpenURLsNotification.h"
+#include "ScriptedBrowser.h"
+
+#include <QNetworkAccessManager>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace orvane::testsupport {
+
+// One AppModel against the Google emulator, with its Application Support
+// folder, user defaults and files in a temporary folder, an in-memory token
+// store, and a browser and clipboard that record what they are given. The
+// browser finishes every sign-in it is shown (the emulator approves at once)
+// unless holdSignIn is set.
+class AppModelTest : public ::testing::Test {
+protected:
+    explicit AppModelTest(orvane::testsupport::GoogleEmulatorOptions emulatorOptions = {});
+
+    // Setup as a user who finished onboarding, with the client ID in the
+    // environment. Tests change these before makeModel().
+    OrvanePreferences initialPreferences() const;
+    Environment environment() const;
+    void setPreferences(const OrvanePreferences& preferences);
+
+    AppModel& makeModel();
+
+    QUrl writeFile(const QString& name, const QByteArray& content) const;
+    ApplicationPaths paths() const { return ApplicationPaths(supportFolder.path()); }
+
+    // Runs the event loop until the condition holds (false after a long wait).
+    static bool waitUntil(const std::function<bool()>& condition);
+    // Opens one file and waits for the outcome.
+    void openAndWait(const QUrl& fileURL);
+    void connectAndWait();
+
+    // Multipart uploads the emulator received.
+    qsizetype uploadCount() const;
+
+    QTemporaryDir supportFolder;
+    QTemporaryDir filesFolder;
+    QSettings defaults;
+    orvane::testsupport::GoogleEmulatorProcess emulator;
+    Environment extraEnvironment;
+    bool withClientIDInEnvironment = true;
+    JSONLocalStateStore stateStore{paths().defaultStateFileURL()};
+    std::shared_ptr<OAuthTokenStoring> tokenStore = std::make_shared<InMemoryTokenStore>();
+    QNetworkAccessManager network;
+    LaunchIntentTracker tracker;
+    OpenURLsNotification notification;
+
+    orvane::testsupport::ScriptedBrowser signInBrowser;
+    bool holdSignIn = false;
+    QList<QUrl> browserCalls;
+    QStringList clipboard;
+    DefaultApplicationRegistering registerAsDefaultApplication;
+    int mainWindowRequests = 0;
+    // Every status message the model showed, in order.
+    QStringList statuses;
+
+    std::unique_ptr<AppModel> model;
+};
+
+} // namespace orvane::testsupport

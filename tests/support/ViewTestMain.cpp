@@ -1,0 +1,56 @@
+#include "windows/ApplicationAppearance.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(OrvanePlugin)
+
+// Qt 6.4's software scene graph keeps the images that Image items were given,
+// and the textures made of them, past the end of the process. Only the full
+// unwinder sees the Qt frames that name those caches in an allocation's stack.
+extern "C" const char* __asan_default_options()
+{
+    return "fast_unwind_on_malloc=0:malloc_context_size=12";
+}
+
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:QQuickPixmap::load\n"
+           "leak:QQuickPixmap::setImage\n"
+           "leak:QSGRenderContext::textureForFactory\n";
+}
+
+namespace {
+
+QtMessageHandler platformMessageHandler = nullptr;
+
+// A warning about Orvane's views (a failing binding, a missing type or
+// image) fails the test that caused it.
+void failOnViewWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && message.contains(QLatin1String("qrc:/Orvane/"))
+        && ::testing::UnitTest::GetInstance()->current_test_info())
+        ADD_FAILURE() << qPrintable(message);
+    platformMessageHandler(type, context, message);
+}
+
+} // namespace
+
+// Tests of the windows and the tray menu: a widget application (the menu is
+// a QMenu) with Orvane's look, on the offscreen platform with the software
+// renderer, in English unless a test says otherwise.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication application(argc, argv);
+    orvane::applyApplicationAppearance();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    platformMessageHandler = qInstallMessageHandler(failOnViewWarnings);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
