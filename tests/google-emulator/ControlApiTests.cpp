@@ -52,7 +52,7 @@ TEST_F(ControlApi, AnswersTheNextRequestsOfAPathWithAFaultStatus)
     const HttpResult first = list();
     EXPECT_EQ(first.status, 503);
     EXPECT_EQ(first.body,
-              R"({"error":{"code":503,"errors":[{"domain":"global","message":"Service Unavailable","reason":"backendError"}],"message":"Service Unavailable"}})"_ba);
+              R"({"error":{"code":503,"errors":[{"domain":"global","message":"Backend Error","reason":"backendError"}],"message":"Backend Error"}})"_ba);
     EXPECT_EQ(list().status, 503);
     EXPECT_EQ(list().status, 200);
     EXPECT_EQ(http.post(emulator.url(u"/drive/v3/files"_s), "{}"_ba, "application/json"_ba, bearer(token)).status, 500);
@@ -63,6 +63,33 @@ TEST_F(ControlApi, AnswersTheNextRequestsOfAPathWithAFaultStatus)
     EXPECT_EQ(custom.header("Content-Type"), "text/html"_ba);
     EXPECT_EQ(custom.body, "<html>Bad Gateway</html>"_ba);
     EXPECT_EQ(emulator.requests(u"/token"_s).last().status, 502);
+}
+
+TEST_F(ControlApi, FaultsTakeGooglesShapeForTheEndpointTheyHit)
+{
+    emulator.failNextRequests(u"/drive/v3/files"_s, 403, u"userRateLimitExceeded"_s);
+    EXPECT_EQ(list().body,
+              R"({"error":{"code":403,"errors":[{"domain":"usageLimits","message":"User Rate Limit Exceeded","reason":"userRateLimitExceeded"}],"message":"User Rate Limit Exceeded"}})"_ba);
+    emulator.failNextRequests(u"/drive/v3/files"_s, 429);
+    EXPECT_EQ(list().json()[u"error"_s][u"errors"_s][0].toObject(),
+              (QJsonObject{{u"domain"_s, u"usageLimits"_s}, {u"message"_s, u"Rate Limit Exceeded"_s}, {u"reason"_s, u"rateLimitExceeded"_s}}));
+    emulator.injectFault({{u"path"_s, u"/drive/v3/files"_s}, {u"status"_s, 403}, {u"reason"_s, u"storageQuotaExceeded"_s},
+                          {u"message"_s, u"The user's Drive storage quota has been exceeded."_s}});
+    EXPECT_EQ(list().json()[u"error"_s][u"message"_s].toString(), u"The user's Drive storage quota has been exceeded."_s);
+
+    const auto tokenFault = [&] {
+        return http.post(emulator.url(u"/token"_s), "grant_type=refresh_token"_ba, "application/x-www-form-urlencoded"_ba);
+    };
+    emulator.failNextRequests(u"/token"_s, 503);
+    const HttpResult unavailable = tokenFault();
+    EXPECT_EQ(unavailable.status, 503);
+    EXPECT_EQ(unavailable.body, R"({"error":"temporarily_unavailable","error_description":"Service Unavailable"})"_ba);
+    emulator.failNextRequests(u"/token"_s, 500);
+    EXPECT_EQ(tokenFault().body, R"({"error":"server_error","error_description":"Internal Server Error"})"_ba);
+    emulator.failNextRequests(u"/token"_s, 400, u"invalid_grant"_s);
+    EXPECT_EQ(tokenFault().body, R"({"error":"invalid_grant","error_description":"Bad Request"})"_ba);
+    EXPECT_THROW(emulator.injectFault({{u"path"_s, u"/token"_s}, {u"status"_s, 500}, {u"body"_s, u"x"_s}, {u"reason"_s, u"y"_s}}),
+                 std::runtime_error);
 }
 
 TEST_F(ControlApi, DropsTheConnectionOfTheNextRequest)
@@ -141,11 +168,16 @@ TEST_F(ControlApi, ResetForgetsEverything)
 {
     http.post(emulator.url(u"/drive/v3/files"_s), "{}"_ba, "application/json"_ba, bearer(token));
     emulator.failNextRequests(u"/nowhere"_s, 500);
+    emulator.answerNextListsInPagesOf({0});
     emulator.reset();
     EXPECT_TRUE(emulator.files().isEmpty());
     EXPECT_TRUE(emulator.requests().isEmpty());
     EXPECT_EQ(list().status, 401) << "tokens are forgotten too";
     EXPECT_EQ(http.get(emulator.url(u"/nowhere"_s)).status, 404) << "and faults";
+    const QString newToken = emulator.accessToken();
+    http.post(emulator.url(u"/drive/v3/files"_s), "{}"_ba, "application/json"_ba, bearer(newToken));
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/files?fields=files(id)"_s), bearer(newToken)).json()[u"files"_s].toArray().size(), 1)
+        << "and page sizes";
 }
 
 TEST_F(ControlApi, RefusesMalformedFaults)

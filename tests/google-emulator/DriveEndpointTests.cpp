@@ -259,3 +259,76 @@ TEST_F(DriveEndpoint, DecodesAPlusInTheQueryAsABlankAsGoogleDoes)
     const HttpResult encoded = http.get(emulator.url(u"/drive/v3/files?q=name%3D'C%2B%2B%20notes'"_s), bearer(accessToken));
     EXPECT_EQ(encoded.json()[u"files"_s].toArray().size(), 1);
 }
+
+TEST_F(DriveEndpoint, AnswersPartialAndEmptyPagesWithATokenOnlyWhenFieldsAskForIt)
+{
+    const QString folder = folderId(u"Opened from Mac"_s, u"root"_s);
+    emulator.answerNextListsInPagesOf({0, 0, 0});
+    const HttpResult withoutToken = lookup(u"Opened from Mac"_s, u"root"_s);
+    EXPECT_EQ(withoutToken.body, R"({"files":[]})"_ba) << "fields=files(id,name) cannot see that pages remain";
+
+    const auto lookupPage = [&](const QString& pageToken) {
+        QString query = QString::fromLatin1(formEncoded({{u"q"_s, folderLookup(u"Opened from Mac"_s, u"root"_s)},
+                                                         {u"fields"_s, u"nextPageToken,files(id,name)"_s},
+                                                         {u"pageSize"_s, u"1"_s}}));
+        if (!pageToken.isEmpty())
+            query += u"&pageToken="_s + pageToken;
+        return http.get(emulator.url(u"/drive/v3/files?"_s + query), bearer(accessToken)).json();
+    };
+    const QJsonObject empty = lookupPage({});
+    EXPECT_TRUE(empty[u"files"_s].toArray().isEmpty());
+    const QString token = empty[u"nextPageToken"_s].toString();
+    ASSERT_FALSE(token.isEmpty()) << "an empty page before the end says that more follow";
+    const QJsonObject stillEmpty = lookupPage(token);
+    EXPECT_TRUE(stillEmpty[u"files"_s].toArray().isEmpty());
+    const QJsonObject found = lookupPage(stillEmpty[u"nextPageToken"_s].toString());
+    EXPECT_EQ(found, (QJsonObject{{u"files"_s, QJsonArray{QJsonObject{{u"id"_s, folder}, {u"name"_s, u"Opened from Mac"_s}}}}}))
+        << "the last page carries no token";
+}
+
+TEST_F(DriveEndpoint, ConvertsAMacroEnabledWorkbookWhateverTheCaseOfItsMediaType)
+{
+    for (const QByteArray& mediaType : {"application/vnd.ms-excel.sheet.macroEnabled.12"_ba,
+                                        "Application/VND.MS-EXCEL.SHEET.MACROENABLED.12"_ba}) {
+        UploadBody body = csvUpload(u"root"_s, "PK macro workbook"_ba);
+        body.mediaType = mediaType;
+        const HttpResult uploaded = upload(body);
+        ASSERT_EQ(uploaded.status, 200) << uploaded.body.toStdString();
+        const std::optional<EmulatedDriveItem> stored = emulator.findFile(uploaded.json()[u"id"_s].toString());
+        EXPECT_EQ(stored->mimeType, spreadsheetType);
+        EXPECT_EQ(stored->sourceMimeType, u"application/vnd.ms-excel.sheet.macroenabled.12"_s);
+    }
+}
+
+TEST(DriveConversionLimits, RefuseConversionsPastTheLimitAndKeepUnconvertedFilesOfAnySize)
+{
+    GoogleEmulatorProcess emulator({.maxDocumentImportBytes = 10, .maxPresentationImportBytes = 20, .maxSpreadsheetImportCells = 6});
+    LoopbackHttpClient http;
+    const QString token = emulator.accessToken();
+    const auto upload = [&](const QString& googleType, const QByteArray& mediaType, const QByteArray& media) {
+        const QString type = googleType.isEmpty() ? QString::fromLatin1(mediaType) : googleType;
+        const UploadBody body{.metadata = R"({"name":"f","mimeType":")"_ba + type.toLatin1() + R"("})"_ba,
+                              .mediaType = mediaType, .media = media};
+        return http.post(emulator.url(uploadPath), body.bytes(), body.contentType(), bearer(token));
+    };
+    const QString document = u"application/vnd.google-apps.document"_s;
+    const QString presentation = u"application/vnd.google-apps.presentation"_s;
+    EXPECT_EQ(upload(document, "text/plain"_ba, QByteArray(10, 'a')).status, 200);
+    const HttpResult largeDocument = upload(document, "text/plain"_ba, QByteArray(11, 'a'));
+    EXPECT_EQ(largeDocument.status, 400);
+    EXPECT_EQ(largeDocument.json()[u"error"_s][u"message"_s].toString(),
+              u"The file is too large to be converted to a Google document (at most 10 bytes)."_s);
+    EXPECT_EQ(upload(presentation, "application/vnd.ms-powerpoint"_ba, QByteArray(20, 'p')).status, 200);
+    EXPECT_EQ(upload(presentation, "application/vnd.ms-powerpoint"_ba, QByteArray(21, 'p')).status, 400);
+
+    // Three rows by two columns fill six cells, however the last line ends;
+    // quoted delimiters and line breaks are inside one cell.
+    EXPECT_EQ(upload(spreadsheetType, "text/csv"_ba, "a,\"b,\nc\"\n1,2\n3"_ba).status, 200);
+    EXPECT_EQ(upload(spreadsheetType, "text/tab-separated-values"_ba, "a\tb\n1\t2\n3\t4\n"_ba).status, 200);
+    const HttpResult wide = upload(spreadsheetType, "text/csv"_ba, "a,b\n1,2\n3,4,5\n"_ba);
+    EXPECT_EQ(wide.status, 400) << "three rows as wide as the widest fill nine cells";
+    EXPECT_EQ(wide.json()[u"error"_s][u"errors"_s][0][u"reason"_s].toString(), u"badRequest"_s);
+    EXPECT_EQ(upload({}, "text/csv"_ba, "a,b\n1,2\n3,4,5\n"_ba).status, 200) << "a file kept as it is has no cell limit";
+    EXPECT_EQ(upload({}, "text/plain"_ba, QByteArray(100, 'a')).status, 200);
+    EXPECT_EQ(emulator.files().size(), 6);
+}

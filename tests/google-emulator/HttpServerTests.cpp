@@ -92,3 +92,28 @@ TEST_F(HttpServer, AnswersHeadWithoutABody)
     EXPECT_TRUE(answer.startsWith("HTTP/1.1 404 Not Found\r\n"));
     EXPECT_TRUE(answer.endsWith("Connection: close\r\n\r\n")) << answer.toStdString();
 }
+
+TEST(HttpsServer, ServesEveryEndpointOverTlsWithTheTestAuthoritysCertificate)
+{
+    const TestCertificateAuthority authority;
+    GoogleEmulatorProcess emulator({.tls = authority.serverFiles()});
+    EXPECT_EQ(emulator.rootUrl().scheme(), u"https"_s);
+    const QString token = emulator.accessToken(); // authorisation and token endpoints, over TLS
+    EXPECT_TRUE(emulator.files().isEmpty());      // the control API too
+
+    LoopbackHttpClient trusting;
+    trusting.trustOnly(QSslCertificate::fromPath(authority.certificatePath()));
+    EXPECT_EQ(trusting.get(emulator.url(u"/drive/v3/files"_s), bearer(token)).status, 200);
+
+    const TestCertificateAuthority stranger(u"Another Test CA"_s);
+    LoopbackHttpClient distrusting;
+    distrusting.trustOnly(QSslCertificate::fromPath(stranger.certificatePath()));
+    const HttpResult refused = distrusting.get(emulator.url(u"/drive/v3/files"_s), bearer(token));
+    EXPECT_EQ(refused.status, 0);
+    EXPECT_FALSE(refused.transportError.isEmpty());
+    EXPECT_EQ(emulator.requests(u"/drive/v3/files"_s).size(), 1) << "a client that refuses the certificate sends nothing";
+
+    RawConnection plainText(emulator.rootUrl());
+    plainText.send("GET /drive/v3/files HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"_ba);
+    EXPECT_FALSE(plainText.readUntil("HTTP/1.1").contains("HTTP/1.1")) << "no plain HTTP on an HTTPS emulator";
+}

@@ -263,3 +263,38 @@ TEST(GoogleServiceEndpointsAtTheEmulator, EveryEndpointPathIsServed)
     EXPECT_EQ(http.post(endpoints.driveUploadEndpoint, {}, "text/plain"_ba).status, 401);
     EXPECT_EQ(emulator.requests().size(), 4);
 }
+
+TEST_F(OAuthEndpoint, RevokedTokensAreRefusedAsGoogleRefusesThem)
+{
+    const QJsonObject first = postToken(exchange(authorize(authorizationParameters(u"desktop-client"_s)))).json();
+    const QJsonObject second = postToken(exchange(authorize(authorizationParameters(u"desktop-client"_s)))).json();
+    const auto refresh = [&](const QJsonObject& tokens) {
+        return postToken({{u"client_id"_s, u"desktop-client"_s}, {u"client_secret"_s, u"s3cret"_s},
+                          {u"grant_type"_s, u"refresh_token"_s}, {u"refresh_token"_s, tokens[u"refresh_token"_s].toString()}});
+    };
+    const auto revoke = [&](const QString& token) {
+        return http.post(emulator.url(u"/revoke?token="_s + QString::fromLatin1(QUrl::toPercentEncoding(token))), {},
+                         "application/x-www-form-urlencoded"_ba);
+    };
+
+    // Revoking an access token revokes its refresh token too, and nothing of another sign-in.
+    EXPECT_EQ(revoke(first[u"access_token"_s].toString()).status, 200);
+    expectTokenError(refresh(first), 400, R"({"error":"invalid_grant","error_description":"Token has been expired or revoked."})");
+    const HttpResult drive = http.get(emulator.url(u"/drive/v3/files"_s), bearer(first[u"access_token"_s].toString()));
+    EXPECT_EQ(drive.status, 401);
+    EXPECT_EQ(drive.json()[u"error"_s][u"errors"_s][0][u"reason"_s].toString(), u"authError"_s);
+    expectTokenError(revoke(first[u"refresh_token"_s].toString()), 400,
+                     R"({"error":"invalid_token","error_description":"Token expired or revoked"})");
+    EXPECT_EQ(refresh(second).status, 200);
+
+    // The user removing the application's access ends every grant; a form body names the token as well.
+    emulator.revokeAllTokens();
+    expectTokenError(refresh(second), 400, R"({"error":"invalid_grant","error_description":"Token has been expired or revoked."})");
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/files"_s), bearer(second[u"access_token"_s].toString())).status, 401);
+    const QJsonObject third = postToken(exchange(authorize(authorizationParameters(u"desktop-client"_s)))).json();
+    EXPECT_EQ(http.post(emulator.url(u"/revoke"_s), "token="_ba + QUrl::toPercentEncoding(third[u"refresh_token"_s].toString()),
+                        "application/x-www-form-urlencoded"_ba)
+                  .status,
+              200);
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/files"_s), bearer(third[u"access_token"_s].toString())).status, 401);
+}

@@ -119,6 +119,16 @@ GoogleEmulatorProcess::GoogleEmulatorProcess(GoogleEmulatorOptions options)
         arguments << u"--auto-approve"_s;
     if (m_options.tokenLifetime)
         arguments << u"--token-lifetime"_s << QString::number(m_options.tokenLifetime->count());
+    if (m_options.tls) {
+        arguments << u"--tls-certificate"_s << m_options.tls->certificatePath << u"--tls-key"_s << m_options.tls->keyPath;
+        m_http.trustOnly(QSslCertificate::fromPath(m_options.tls->authorityCertificatePath));
+    }
+    for (const auto& [option, value] : {std::pair{u"--max-document-import-bytes"_s, m_options.maxDocumentImportBytes},
+                                        std::pair{u"--max-presentation-import-bytes"_s, m_options.maxPresentationImportBytes},
+                                        std::pair{u"--max-spreadsheet-import-cells"_s, m_options.maxSpreadsheetImportCells}}) {
+        if (value)
+            arguments << option << QString::number(*value);
+    }
 
     // The emulator's diagnostics (and any sanitizer report) go to the test's output.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -218,6 +228,11 @@ void GoogleEmulatorProcess::failNextRequests(const QString& path, int status, in
     addFault(path, count, method, {{u"status"_s, status}});
 }
 
+void GoogleEmulatorProcess::failNextRequests(const QString& path, int status, const QString& reason, int count)
+{
+    addFault(path, count, {}, {{u"status"_s, status}, {u"reason"_s, reason}});
+}
+
 void GoogleEmulatorProcess::stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count, const QByteArray& method)
 {
     addFault(path, count, method, {{u"stallMilliseconds"_s, static_cast<qint64>(duration.count())}});
@@ -236,6 +251,19 @@ void GoogleEmulatorProcess::injectFault(const QJsonObject& fault)
 void GoogleEmulatorProcess::expireAllTokens()
 {
     control("POST"_ba, u"tokens/expire"_s);
+}
+
+void GoogleEmulatorProcess::revokeAllTokens()
+{
+    control("POST"_ba, u"tokens/revoke"_s);
+}
+
+void GoogleEmulatorProcess::answerNextListsInPagesOf(const QList<int>& sizes)
+{
+    QJsonArray list;
+    for (int size : sizes)
+        list.append(size);
+    control("POST"_ba, u"list-pages"_s, {{u"sizes"_s, list}});
 }
 
 void GoogleEmulatorProcess::trash(const QString& id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LoopbackHttpClient.h"
+#include "TestCertificateAuthority.h"
 
 #include <QJsonObject>
 #include <QMap>
@@ -23,6 +24,12 @@ struct GoogleEmulatorOptions {
     // Answer the authorisation page with its redirect at once, as if "Allow" were clicked.
     bool autoApprove = true;
     std::optional<std::chrono::seconds> tokenLifetime; // the emulator's default: 3600 s
+    // Serve HTTPS with this certificate (the control API too).
+    std::optional<EmulatorTls> tls;
+    // Conversion limits in place of Google's (bytes, bytes, cells).
+    std::optional<qint64> maxDocumentImportBytes;
+    std::optional<qint64> maxPresentationImportBytes;
+    std::optional<qint64> maxSpreadsheetImportCells;
 };
 
 // A file or folder as the emulator holds it.
@@ -77,7 +84,7 @@ public:
     GoogleEmulatorProcess(const GoogleEmulatorProcess&) = delete;
     GoogleEmulatorProcess& operator=(const GoogleEmulatorProcess&) = delete;
 
-    // For example http://127.0.0.1:43123: the value for ORVANE_GOOGLE_SERVICE_ROOT.
+    // For example http://127.0.0.1:43123 (https with tls): the value for ORVANE_GOOGLE_SERVICE_ROOT.
     QUrl rootUrl() const { return m_rootUrl; }
     // rootUrl() with a path and optional query, e.g. url(u"/drive/v3/files?pageSize=1").
     QUrl url(const QString& pathAndQuery) const;
@@ -99,6 +106,8 @@ public:
     // Google's error JSON, stall for duration before being handled, or lose their
     // connection without an answer.
     void failNextRequests(const QString& path, int status, int count = 1, const QByteArray& method = {});
+    // The same with the reason (Drive) or error code (OAuth endpoints) Google gives, e.g. 403 userRateLimitExceeded.
+    void failNextRequests(const QString& path, int status, const QString& reason, int count = 1);
     void stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count = 1, const QByteArray& method = {});
     void dropNextRequests(const QString& path, int count = 1, const QByteArray& method = {});
     // A fault as the control API takes it, e.g. a status with a body of the test's own:
@@ -106,6 +115,12 @@ public:
     void injectFault(const QJsonObject& fault);
     // Every access token issued so far expires now; refresh tokens keep working.
     void expireAllTokens();
+    // The user takes the access back: every refresh token is refused as
+    // expired or revoked, and every access token as invalid.
+    void revokeAllTokens();
+    // The next files.list answers hold at most these many items each, with a
+    // nextPageToken while items remain, as Drive's partial pages do.
+    void answerNextListsInPagesOf(const QList<int>& sizes);
     // Moves a file or folder (and everything below it) to the trash.
     void trash(const QString& id);
 

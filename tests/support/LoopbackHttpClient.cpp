@@ -30,8 +30,8 @@ QJsonObject HttpResult::json() const
 
 void requireLoopback(const QUrl& url)
 {
-    if (url.scheme() != u"http"_s || url.host() != u"127.0.0.1"_s || url.port() <= 0)
-        throw std::invalid_argument("tests only talk to http://127.0.0.1:<port>, not " + url.toString().toStdString());
+    if ((url.scheme() != u"http"_s && url.scheme() != u"https"_s) || url.host() != u"127.0.0.1"_s || url.port() <= 0)
+        throw std::invalid_argument("tests only talk to http(s)://127.0.0.1:<port>, not " + url.toString().toStdString());
 }
 
 HttpResult LoopbackHttpClient::get(const QUrl& url, const HttpHeaderList& headers)
@@ -52,6 +52,11 @@ HttpResult LoopbackHttpClient::send(const QByteArray& method, const QUrl& url, c
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(30'000);
+    if (!m_authorities.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(m_authorities);
+        request.setSslConfiguration(tls);
+    }
     for (const auto& [name, value] : headers)
         request.setRawHeader(name, value);
     QNetworkReply* reply = m_network.sendCustomRequest(request, method, body);

@@ -6,6 +6,20 @@ namespace orvane::emulator {
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// A count from 1 up, or the reason it is not one.
+std::variant<qint64, QString> positiveCount(const QCommandLineParser& parser, const QCommandLineOption& option)
+{
+    bool ok = false;
+    const qint64 value = parser.value(option).toLongLong(&ok);
+    if (!ok || value < 1)
+        return u"--%1 needs a whole number, 1 or more."_s.arg(option.names().first());
+    return value;
+}
+
+} // namespace
+
 std::variant<EmulatorSettings, QString> parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -17,7 +31,21 @@ std::variant<EmulatorSettings, QString> parseCommandLine(const QStringList& argu
     const QCommandLineOption autoApprove(u"auto-approve"_s, u"Approve authorisation requests without showing the consent page."_s);
     const QCommandLineOption tokenLifetime(u"token-lifetime"_s, u"Access token lifetime in seconds (default 3600)."_s, u"SECONDS"_s,
                                            u"3600"_s);
-    parser.addOptions({port, clientId, clientSecret, autoApprove, tokenLifetime});
+    const QCommandLineOption tlsCertificate(u"tls-certificate"_s, u"Serve HTTPS with this PEM certificate (and --tls-key)."_s,
+                                            u"FILE"_s);
+    const QCommandLineOption tlsKey(u"tls-key"_s, u"The PEM private key of --tls-certificate."_s, u"FILE"_s);
+    const ConversionLimits googleLimits;
+    const QCommandLineOption documentBytes(u"max-document-import-bytes"_s,
+                                           u"Largest file converted to a Google document (default 50 MiB)."_s, u"BYTES"_s,
+                                           QString::number(googleLimits.documentBytes));
+    const QCommandLineOption presentationBytes(u"max-presentation-import-bytes"_s,
+                                               u"Largest file converted to a Google presentation (default 100 MiB)."_s,
+                                               u"BYTES"_s, QString::number(googleLimits.presentationBytes));
+    const QCommandLineOption spreadsheetCells(u"max-spreadsheet-import-cells"_s,
+                                              u"Most cells of a CSV or TSV file converted to a spreadsheet (default 10 million)."_s,
+                                              u"CELLS"_s, QString::number(googleLimits.spreadsheetCells));
+    parser.addOptions({port, clientId, clientSecret, autoApprove, tokenLifetime, tlsCertificate, tlsKey, documentBytes,
+                       presentationBytes, spreadsheetCells});
     if (!parser.parse(arguments))
         return parser.errorText();
     if (parser.isSet(u"help"_s))
@@ -44,6 +72,18 @@ std::variant<EmulatorSettings, QString> parseCommandLine(const QStringList& argu
     if (!ok || lifetime < 0)
         return u"--token-lifetime needs a number of seconds, 0 or more."_s;
     settings.tokenLifetime = std::chrono::seconds(lifetime);
+    if (parser.isSet(tlsCertificate) != parser.isSet(tlsKey))
+        return u"--tls-certificate and --tls-key go together."_s;
+    if (parser.isSet(tlsCertificate))
+        settings.tls = TlsFiles{parser.value(tlsCertificate), parser.value(tlsKey)};
+    for (const auto& [option, limit] : {std::pair{&documentBytes, &settings.conversionLimits.documentBytes},
+                                        std::pair{&presentationBytes, &settings.conversionLimits.presentationBytes},
+                                        std::pair{&spreadsheetCells, &settings.conversionLimits.spreadsheetCells}}) {
+        const std::variant<qint64, QString> value = positiveCount(parser, *option);
+        if (const auto* problem = std::get_if<QString>(&value))
+            return *problem;
+        *limit = std::get<qint64>(value);
+    }
     return settings;
 }
 

@@ -41,9 +41,9 @@ GoogleEmulator::GoogleEmulator(EmulatorSettings settings, const QUrl& rootUrl)
     : m_settings(std::move(settings))
     , m_resources(rootUrl)
     , m_oauth(m_settings, m_grants)
-    , m_drive(m_store, m_grants, m_resources)
+    , m_drive(m_store, m_grants, m_resources, m_paging, m_settings.conversionLimits)
     , m_pages(m_store)
-    , m_control(m_store, m_grants, m_log, m_faults, m_resources)
+    , m_control({.store = m_store, .grants = m_grants, .log = m_log, .faults = m_faults, .paging = m_paging, .resources = m_resources})
 {
 }
 
@@ -58,7 +58,7 @@ void GoogleEmulator::handle(const HttpRequestHead& head, const HttpExchange& exc
     if (!fault) {
         dispatch(head, exchange, recordId);
     } else if (const auto* status = std::get_if<AnswerWithStatus>(&*fault)) {
-        exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, answer(ControlApi::faultResponse(*status))));
+        exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, answer(ControlApi::faultResponse(*status, head.path))));
     } else if (const auto* stall = std::get_if<Stall>(&*fault)) {
         QTimer::singleShot(stall->duration, [this, head, exchange, recordId] { dispatch(head, exchange, recordId); });
     } else {
@@ -91,10 +91,15 @@ std::unique_ptr<BodySink> GoogleEmulator::route(const HttpRequestHead& head)
             return answer(methodNotAllowed("POST"_ba));
         return buffered([this, headers = head.headers](const QByteArray& body) { return m_oauth.decide(headers, body); });
     }
-    if (path == "/token"_ba) {
+    if (path == OAuthService::tokenPath()) {
         if (method != "POST"_ba)
             return answer(methodNotAllowed("POST"_ba));
         return buffered([this, headers = head.headers](const QByteArray& body) { return m_oauth.token(headers, body); });
+    }
+    if (path == OAuthService::revokePath()) {
+        if (method != "POST"_ba)
+            return answer(methodNotAllowed("POST"_ba));
+        return buffered([this, head](const QByteArray& body) { return m_oauth.revoke(head.headers, head.query, body); });
     }
     if (path == "/drive/v3/files"_ba) {
         if (method == "GET"_ba)

@@ -7,6 +7,7 @@
 #include "drive/DriveResources.h"
 #include "drive/DriveService.h"
 #include "drive/DriveStore.h"
+#include "drive/ListPaging.h"
 #include "drive/Pages.h"
 #include "http/RequestHandler.h"
 #include "oauth/OAuthGrants.h"
@@ -33,6 +34,7 @@ private:
     OAuthGrants m_grants;
     RequestLog m_log;
     FaultPlan m_faults;
+    ListPaging m_paging;
     DriveResources m_resources;
     OAuthService m_oauth;
     DriveService m_drive;

@@ -10,9 +10,10 @@ namespace {
 
 // Google's older APIs repeat the message in "errors"; for credentials the entry has a shorter text of its own.
 HttpResponse errorResponse(int status, const QString& message, const QString& reason, const QString& detailMessage,
-                           const std::optional<ErrorLocation>& location, const std::optional<QString>& statusName)
+                           const std::optional<ErrorLocation>& location, const std::optional<QString>& statusName,
+                           const QString& domain = u"global"_s)
 {
-    QJsonObject detail{{u"message"_s, detailMessage}, {u"domain"_s, u"global"_s}, {u"reason"_s, reason}};
+    QJsonObject detail{{u"message"_s, detailMessage}, {u"domain"_s, domain}, {u"reason"_s, reason}};
     if (location) {
         detail.insert(u"location"_s, location->location);
         detail.insert(u"locationType"_s, location->locationType);
@@ -32,6 +33,11 @@ HttpResponse apiError(int status, const QString& reason, const QString& message,
                       const std::optional<ErrorLocation>& location, const std::optional<QString>& statusName)
 {
     return errorResponse(status, message, reason, message, location, statusName);
+}
+
+HttpResponse usageLimitError(int status, const QString& reason, const QString& message)
+{
+    return errorResponse(status, message, reason, message, std::nullopt, std::nullopt, u"usageLimits"_s);
 }
 
 HttpResponse oauthError(int status, const QString& error, const QString& description)

@@ -21,6 +21,10 @@ HttpResponse apiError(int status, const QString& reason, const QString& message,
                       const std::optional<ErrorLocation>& location = std::nullopt,
                       const std::optional<QString>& statusName = std::nullopt);
 
+// The Drive API's error object for a usage limit (domain "usageLimits"), e.g.
+// 403 userRateLimitExceeded "User Rate Limit Exceeded".
+HttpResponse usageLimitError(int status, const QString& reason, const QString& message);
+
 // The OAuth endpoints' error object: {"error", "error_description"}.
 HttpResponse oauthError(int status, const QString& error, const QString& description);
 

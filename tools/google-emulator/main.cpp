@@ -1,6 +1,7 @@
 #include "EmulatorSettings.h"
 #include "GoogleEmulator.h"
 #include "http/HttpServer.h"
+#include "http/ServerTls.h"
 
 #include <QCoreApplication>
 
@@ -21,12 +22,22 @@ int main(int argc, char** argv)
     }
     const EmulatorSettings settings = std::get<EmulatorSettings>(std::move(parsed));
 
+    std::optional<QSslConfiguration> tls;
+    if (settings.tls) {
+        auto configuration = serverTlsConfiguration(settings.tls->certificatePath, settings.tls->keyPath);
+        if (const auto* problem = std::get_if<QString>(&configuration)) {
+            std::fprintf(stderr, "%s\n", qPrintable(*problem));
+            return 2;
+        }
+        tls = std::get<QSslConfiguration>(std::move(configuration));
+    }
+
     HttpServer server;
-    if (!server.listen(settings.port)) {
+    if (!server.listen(settings.port, tls)) {
         std::fprintf(stderr, "Cannot listen on 127.0.0.1:%u: %s\n", unsigned(settings.port), qPrintable(server.errorString()));
         return 1;
     }
-    const QString rootUrl = u"http://127.0.0.1:%1"_s.arg(server.port());
+    const QString rootUrl = u"%1://127.0.0.1:%2"_s.arg(tls ? u"https"_s : u"http"_s).arg(server.port());
     GoogleEmulator emulator(settings, QUrl(rootUrl));
     server.setRequestHandler(emulator);
 

@@ -32,10 +32,15 @@ let uploadOptions;
 const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
 const escapeQueryString = (text) => text.replaceAll('\\', '\\\\').replaceAll("'", "\\'");
 
-async function control(method, path) {
-  const response = await fetch(`${root}/emulator/${path}`, { method });
+async function control(method, path, body) {
+  const response = await fetch(`${root}/emulator/${path}`, { method, body: body && JSON.stringify(body) });
   assert.equal(response.status, 200, `control ${path}`);
   return response.json();
+}
+
+async function lastRequests(count) {
+  const { requests } = await control('GET', 'requests');
+  return requests.slice(-count).map((request) => `${request.method} ${request.path} ${request.status}`);
 }
 
 function oauthClient(secret) {
@@ -43,7 +48,11 @@ function oauthClient(secret) {
     clientId,
     clientSecret: secret,
     redirectUri,
-    endpoints: { oauth2AuthBaseUrl: `${root}/o/oauth2/v2/auth`, oauth2TokenUrl: `${root}/token` },
+    endpoints: {
+      oauth2AuthBaseUrl: `${root}/o/oauth2/v2/auth`,
+      oauth2TokenUrl: `${root}/token`,
+      oauth2RevokeUrl: `${root}/revoke`,
+    },
     // Refresh and retry once when the emulator answers 401 to an expired token.
     forceRefreshOnFailure: true,
   });
@@ -201,3 +210,52 @@ test('refreshes an expired token after a 401 and goes on', async () => {
   const refresh = new URLSearchParams(Buffer.from(requests.at(-2).body, 'base64').toString());
   assert.equal(refresh.get('grant_type'), 'refresh_token');
 });
+
+test('follows partial and empty pages of a list to its end', async () => {
+  await control('POST', 'list-pages', { sizes: [0, 1, 0] });
+  const pages = [];
+  let pageToken;
+  do {
+    const { data } = await drive.files.list({ fields: 'nextPageToken,files(id)', pageSize: 2, pageToken });
+    pages.push(data.files.length);
+    pageToken = data.nextPageToken;
+  } while (pageToken);
+  assert.deepEqual(pages, [0, 1, 0, 2], 'three files, in pages cut short before the end');
+
+  await control('POST', 'list-pages', { sizes: [0] });
+  const { data } = await drive.files.list({ fields: 'files(id)', pageSize: 2 });
+  assert.deepEqual(data, { files: [] }, 'a token the fields did not ask for is left out');
+});
+
+test('answers faults in the shapes Google\'s clients read and retry', async () => {
+  await control('POST', 'faults', { path: '/drive/v3/files', status: 503 });
+  const listed = await drive.files.list({ fields: 'files(id)' });
+  assert.equal(listed.status, 200);
+  assert.deepEqual(await lastRequests(2), ['GET /drive/v3/files 503', 'GET /drive/v3/files 200']);
+
+  // google-auth-library takes any 403 for an authorisation failure: it refreshes and retries once.
+  await control('POST', 'faults', { path: '/drive/v3/files', status: 403, reason: 'userRateLimitExceeded', count: 2 });
+  await assert.rejects(drive.files.list({ fields: 'files(id)' }), (error) => {
+    assert.equal(error.status, 403);
+    assert.deepEqual(error.response.data.error.errors,
+      [{ domain: 'usageLimits', message: 'User Rate Limit Exceeded', reason: 'userRateLimitExceeded' }]);
+    return true;
+  });
+  assert.deepEqual(await lastRequests(3), ['GET /drive/v3/files 403', 'POST /token 200', 'GET /drive/v3/files 403']);
+
+  await control('POST', 'faults', { path: '/token', status: 503 });
+  const { credentials } = await oauth.refreshAccessToken();
+  assert.match(credentials.access_token, /^ya29\./);
+  assert.deepEqual(await lastRequests(2), ['POST /token 503', 'POST /token 200']);
+});
+
+test('refuses a revoked grant with invalid_grant and its access token with authError', async () => {
+  await oauth.revokeToken(oauth.credentials.access_token);
+  await assert.rejects(drive.files.list({ fields: 'files(id)' }), (error) => {
+    assert.equal(error.response.status, 400);
+    assert.deepEqual(error.response.data, { error: 'invalid_grant', error_description: 'Token has been expired or revoked.' });
+    return true;
+  });
+  assert.deepEqual(await lastRequests(3), ['POST /revoke 200', 'GET /drive/v3/files 401', 'POST /token 400']);
+});
+

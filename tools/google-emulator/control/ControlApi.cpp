@@ -1,6 +1,7 @@
 #include "ControlApi.h"
 
 #include "GoogleErrors.h"
+#include "oauth/OAuthService.h"
 
 #include <QJsonDocument>
 
@@ -22,7 +23,8 @@ HttpResponse done()
     return HttpResponse::json(200, QJsonObject{});
 }
 
-QString faultReason(int status)
+// The reason Drive gives with a status when the test named none.
+QString driveFaultReason(int status)
 {
     switch (status) {
     case 401: return u"authError"_s;
@@ -31,6 +33,35 @@ QString faultReason(int status)
     case 429: return u"rateLimitExceeded"_s;
     default: return status >= 500 ? u"backendError"_s : u"badRequest"_s;
     }
+}
+
+HttpResponse driveFault(const AnswerWithStatus& fault)
+{
+    const QString reason = fault.reason.isEmpty() ? driveFaultReason(fault.status) : fault.reason;
+    // The messages Google's documentation shows for these reasons.
+    static const QHash<QString, QString> documentedMessages{
+        {u"rateLimitExceeded"_s, u"Rate Limit Exceeded"_s},
+        {u"userRateLimitExceeded"_s, u"User Rate Limit Exceeded"_s},
+        {u"backendError"_s, u"Backend Error"_s},
+    };
+    const QString message = !fault.message.isEmpty() ? fault.message
+                                                     : documentedMessages.value(reason, QString::fromLatin1(reasonPhrase(fault.status)));
+    if (reason == u"rateLimitExceeded"_s || reason == u"userRateLimitExceeded"_s)
+        return google::usageLimitError(fault.status, reason, message);
+    return google::apiError(fault.status, reason, message);
+}
+
+// Google does not document what its token endpoint answers when it is
+// overloaded or failing; these are RFC 6749's codes for such a server.
+HttpResponse oauthFault(const AnswerWithStatus& fault)
+{
+    QString error = fault.reason;
+    if (error.isEmpty())
+        error = fault.status == 429 || fault.status == 503 ? u"temporarily_unavailable"_s
+            : fault.status >= 500                          ? u"server_error"_s
+                                                           : u"invalid_request"_s;
+    return google::oauthError(fault.status, error,
+                              fault.message.isEmpty() ? QString::fromLatin1(reasonPhrase(fault.status)) : fault.message);
 }
 
 std::optional<FaultAction> faultAction(const QJsonObject& request, QString* problem)
@@ -48,7 +79,15 @@ std::optional<FaultAction> faultAction(const QJsonObject& request, QString* prob
             *problem = u"\"status\" must be an HTTP status code."_s;
             return std::nullopt;
         }
-        return AnswerWithStatus{status, request.value(u"body"_s).toString().toUtf8(), request.value(u"contentType"_s).toString().toUtf8()};
+        if (request.contains(u"body"_s) && (request.contains(u"reason"_s) || request.contains(u"message"_s))) {
+            *problem = u"A fault with a \"body\" takes no \"reason\" or \"message\"."_s;
+            return std::nullopt;
+        }
+        return AnswerWithStatus{.status = status,
+                                .body = request.value(u"body"_s).toString().toUtf8(),
+                                .contentType = request.value(u"contentType"_s).toString().toUtf8(),
+                                .reason = request.value(u"reason"_s).toString(),
+                                .message = request.value(u"message"_s).toString()};
     }
     if (hasStall) {
         const int milliseconds = request.value(u"stallMilliseconds"_s).toInt(-1);
@@ -67,15 +106,12 @@ std::optional<FaultAction> faultAction(const QJsonObject& request, QString* prob
 
 } // namespace
 
-ControlApi::ControlApi(DriveStore& store, OAuthGrants& grants, RequestLog& log, FaultPlan& faults, const DriveResources& resources)
-    : m_store(store), m_grants(grants), m_log(log), m_faults(faults), m_resources(resources)
-{
-}
+ControlApi::ControlApi(State state) : m_state(state) {}
 
-HttpResponse ControlApi::faultResponse(const AnswerWithStatus& fault)
+HttpResponse ControlApi::faultResponse(const AnswerWithStatus& fault, const QByteArray& path)
 {
     if (fault.body.isEmpty())
-        return google::apiError(fault.status, faultReason(fault.status), QString::fromLatin1(reasonPhrase(fault.status)));
+        return OAuthService::servesOAuthErrors(path) ? oauthFault(fault) : driveFault(fault);
     HttpResponse response{.status = fault.status, .headers = {}, .body = fault.body};
     response.headers.append("Content-Type"_ba, fault.contentType.isEmpty() ? "application/json; charset=UTF-8"_ba : fault.contentType);
     return response;
@@ -91,16 +127,25 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
     if (resource == "files"_ba && get)
         return answer(files());
     if (resource == "requests"_ba && get)
-        return answer(HttpResponse::json(200, QJsonObject{{u"requests"_s, m_log.toJson()}}));
+        return answer(HttpResponse::json(200, QJsonObject{{u"requests"_s, m_state.log.toJson()}}));
     if (resource == "reset"_ba && post)
         return answer(reset());
     if (resource == "tokens/expire"_ba && post) {
-        m_grants.expireAccessTokens();
+        m_state.grants.expireAccessTokens();
         return answer(done());
     }
-    if (resource == "faults"_ba && post)
-        return std::make_unique<BufferedBodySink>(controlBodyLimit, [this](const QByteArray& body) { return addFault(body); },
+    if (resource == "tokens/revoke"_ba && post) {
+        m_state.grants.revokeAll();
+        return answer(done());
+    }
+    const auto withBody = [](std::function<HttpResponse(const QByteArray&)> handler) {
+        return std::make_unique<BufferedBodySink>(controlBodyLimit, std::move(handler),
                                                   controlError(413, u"The request body is too large."_s));
+    };
+    if (resource == "faults"_ba && post)
+        return withBody([this](const QByteArray& body) { return addFault(body); });
+    if (resource == "list-pages"_ba && post)
+        return withBody([this](const QByteArray& body) { return addListPages(body); });
     const QList<QByteArray> segments = resource.split('/');
     if (segments.size() == 3 && segments[0] == "files"_ba && segments[2] == "trash"_ba && post)
         return answer(trash(QString::fromUtf8(QByteArray::fromPercentEncoding(segments[1]))));
@@ -110,7 +155,7 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
 HttpResponse ControlApi::files() const
 {
     QJsonArray files;
-    for (const DriveItem* item : m_store.items()) {
+    for (const DriveItem* item : m_state.store.items()) {
         QJsonObject properties;
         for (auto property = item->appProperties.cbegin(); property != item->appProperties.cend(); ++property)
             properties.insert(property.key(), *property);
@@ -125,13 +170,13 @@ HttpResponse ControlApi::files() const
             {u"trashed"_s, item->trashed},
             {u"size"_s, item->size},
             {u"sha256"_s, QString::fromLatin1(item->sha256)},
-            {u"webViewLink"_s, m_resources.webViewLink(*item)},
+            {u"webViewLink"_s, m_state.resources.webViewLink(*item)},
         };
         if (item->sourceMimeType)
             file.insert(u"sourceMimeType"_s, *item->sourceMimeType);
         files.append(file);
     }
-    return HttpResponse::json(200, QJsonObject{{u"rootFolderId"_s, m_store.rootFolderId()}, {u"files"_s, files}});
+    return HttpResponse::json(200, QJsonObject{{u"rootFolderId"_s, m_state.store.rootFolderId()}, {u"files"_s, files}});
 }
 
 HttpResponse ControlApi::addFault(const QByteArray& body)
@@ -150,23 +195,39 @@ HttpResponse ControlApi::addFault(const QByteArray& body)
     std::optional<FaultAction> action = faultAction(request, &problem);
     if (!action)
         return controlError(400, problem);
-    m_faults.add({.path = path.toUtf8(), .method = request.value(u"method"_s).toString().toUtf8(), .remaining = count, .action = *action});
+    m_state.faults.add({.path = path.toUtf8(), .method = request.value(u"method"_s).toString().toUtf8(), .remaining = count, .action = *action});
+    return done();
+}
+
+HttpResponse ControlApi::addListPages(const QByteArray& body)
+{
+    const QJsonValue sizes = QJsonDocument::fromJson(body).object().value(u"sizes"_s);
+    QList<int> pageSizes;
+    for (const QJsonValue& size : sizes.toArray()) {
+        if (!size.isDouble() || size.toInt(-1) < 0)
+            return controlError(400, u"\"sizes\" must be a list of page sizes, 0 or more."_s);
+        pageSizes.append(size.toInt());
+    }
+    if (pageSizes.isEmpty())
+        return controlError(400, u"Give \"sizes\": the sizes of the next pages files.list answers."_s);
+    m_state.paging.add(pageSizes);
     return done();
 }
 
 HttpResponse ControlApi::trash(const QString& id)
 {
-    if (!m_store.trash(id))
+    if (!m_state.store.trash(id))
         return controlError(404, u"No file or folder has the ID %1."_s.arg(id));
     return done();
 }
 
 HttpResponse ControlApi::reset()
 {
-    m_store.clear();
-    m_grants.clear();
-    m_log.clear();
-    m_faults.clear();
+    m_state.store.clear();
+    m_state.grants.clear();
+    m_state.log.clear();
+    m_state.faults.clear();
+    m_state.paging.clear();
     return done();
 }
 

@@ -4,34 +4,44 @@
 #include "RequestLog.h"
 #include "drive/DriveResources.h"
 #include "drive/DriveStore.h"
+#include "drive/ListPaging.h"
 #include "oauth/OAuthGrants.h"
 
 namespace orvane::emulator {
 
 // The tests' window into the emulator, under /emulator/: the stored files and
-// folders, the recorded requests, faults, token expiry, trashing, and reset.
+// folders, the recorded requests, faults, list paging, token expiry and
+// revocation, trashing, and reset.
 class ControlApi {
 public:
     static constexpr QByteArrayView prefix = "/emulator/";
 
-    ControlApi(DriveStore& store, OAuthGrants& grants, RequestLog& log, FaultPlan& faults, const DriveResources& resources);
+    // The emulator's state that the control API reads and changes.
+    struct State {
+        DriveStore& store;
+        OAuthGrants& grants;
+        RequestLog& log;
+        FaultPlan& faults;
+        ListPaging& paging;
+        const DriveResources& resources;
+    };
+
+    explicit ControlApi(State state);
 
     std::unique_ptr<BodySink> route(const HttpRequestHead& head);
 
-    // The answer a status fault gives when the test named no body: Google's error shape.
-    static HttpResponse faultResponse(const AnswerWithStatus& fault);
+    // The answer a status fault gives when the test named no body: Google's
+    // error shape, the OAuth one on the OAuth endpoints and the Drive one elsewhere.
+    static HttpResponse faultResponse(const AnswerWithStatus& fault, const QByteArray& path);
 
 private:
     HttpResponse files() const;
     HttpResponse addFault(const QByteArray& body);
+    HttpResponse addListPages(const QByteArray& body);
     HttpResponse trash(const QString& id);
     HttpResponse reset();
 
-    DriveStore& m_store;
-    OAuthGrants& m_grants;
-    RequestLog& m_log;
-    FaultPlan& m_faults;
-    const DriveResources& m_resources;
+    State m_state;
 };
 
 } // namespace orvane::emulator

@@ -9,11 +9,15 @@
 
 namespace orvane::emulator {
 
-// Answer with this status (and body) instead of handling the request.
+// Answer with this status instead of handling the request: with the given
+// body, or else with Google's error object carrying reason and message (both
+// optional; a default follows from the status).
 struct AnswerWithStatus {
     int status;
     QByteArray body;
     QByteArray contentType;
+    QString reason;
+    QString message;
 };
 // Hold the request this long, then handle it as usual.
 struct Stall {

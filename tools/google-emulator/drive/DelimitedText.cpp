@@ -1,5 +1,7 @@
 #include "DelimitedText.h"
 
+#include <algorithm>
+
 namespace orvane::emulator {
 
 QList<QStringList> parseDelimitedText(const QString& text, QChar delimiter, bool textIsComplete)
@@ -40,6 +42,36 @@ QList<QStringList> parseDelimitedText(const QString& text, QChar delimiter, bool
         records.append(record);
     }
     return records;
+}
+
+void DelimitedCellCounter::feed(QByteArrayView bytes)
+{
+    for (const char byte : bytes) {
+        if (byte == '"') {
+            // A doubled quote inside quotes toggles twice and stays inside.
+            m_inQuotes = !m_inQuotes;
+            m_recordHasContent = true;
+        } else if (m_inQuotes) {
+            continue;
+        } else if (byte == m_delimiter) {
+            ++m_fieldsInRecord;
+            m_recordHasContent = true;
+        } else if (byte == '\n') {
+            ++m_records;
+            m_widestRecord = std::max(m_widestRecord, m_fieldsInRecord);
+            m_fieldsInRecord = 1;
+            m_recordHasContent = false;
+        } else if (byte != '\r') {
+            m_recordHasContent = true;
+        }
+    }
+}
+
+qint64 DelimitedCellCounter::cells() const
+{
+    if (!m_recordHasContent)
+        return m_records * m_widestRecord;
+    return (m_records + 1) * std::max(m_widestRecord, m_fieldsInRecord);
 }
 
 } // namespace orvane::emulator

@@ -17,13 +17,16 @@ namespace {
 constexpr int defaultPageSize = 100;
 constexpr int maximumPageSize = 1000;
 
-// Google types a file of a media type can be converted into.
+// Google types a file of a media type can be converted into, as Drive's
+// importFormats lists them: in lower case, and compared so, since media types
+// are case-insensitive.
 bool canConvert(const QString& mediaType, const QString& googleType)
 {
     static const QHash<QString, QStringList> imports{
         {mime::spreadsheet,
          {u"text/csv"_s, u"text/tab-separated-values"_s, u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s,
-          u"application/vnd.ms-excel"_s, u"application/vnd.oasis.opendocument.spreadsheet"_s}},
+          u"application/vnd.ms-excel"_s, u"application/vnd.ms-excel.sheet.macroenabled.12"_s,
+          u"application/vnd.oasis.opendocument.spreadsheet"_s}},
         {mime::document,
          {u"application/vnd.openxmlformats-officedocument.wordprocessingml.document"_s, u"application/msword"_s, u"text/plain"_s,
           u"text/html"_s, u"application/rtf"_s, u"application/vnd.oasis.opendocument.text"_s}},
@@ -31,7 +34,13 @@ bool canConvert(const QString& mediaType, const QString& googleType)
          {u"application/vnd.openxmlformats-officedocument.presentationml.presentation"_s, u"application/vnd.ms-powerpoint"_s,
           u"application/vnd.oasis.opendocument.presentation"_s}},
     };
-    return imports.value(googleType).contains(mediaType);
+    return imports.value(googleType).contains(mediaType.toLower());
+}
+
+[[noreturn]] void refuseTooLargeToConvert(const QString& what)
+{
+    // How Google refuses such a conversion is not documented; see README.md.
+    throw RequestRefused(google::apiError(400, u"badRequest"_s, u"The file is too large to be converted to %1."_s.arg(what)));
 }
 
 // The query's parameters, refusing any the endpoint does not take, and repeats.
@@ -73,8 +82,9 @@ FieldSelection checkedFieldSelection(const FormFields& query, const ResourceShap
 
 } // namespace
 
-DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources)
-    : m_store(store), m_grants(grants), m_resources(resources)
+DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources, ListPaging& paging,
+                           const ConversionLimits& conversionLimits)
+    : m_store(store), m_grants(grants), m_resources(resources), m_paging(paging), m_conversionLimits(conversionLimits)
 {
 }
 
@@ -114,7 +124,7 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
     if (const std::optional<QString> token = query.value(u"pageToken"_s)) {
         bool ok = false;
         offset = QByteArray::fromBase64(token->toLatin1(), QByteArray::Base64UrlEncoding).toLongLong(&ok);
-        if (!ok || offset <= 0)
+        if (!ok || offset < 0)
             throw RequestRefused(google::invalidParameter(u"pageToken"_s, u"Invalid Value"_s));
     }
     if (const std::optional<QString> spaces = query.value(u"spaces"_s); spaces && *spaces != u"drive"_s)
@@ -127,12 +137,13 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
         if (item->clientId == clientId && search->matches(*item, [this](const QString& id) { return m_store.resolve(id); }))
             matches.append(item);
     }
+    const qsizetype size = std::min(pageSize, m_paging.takeNextSize().value_or(pageSize));
     QJsonArray files;
-    for (qsizetype index = offset; index < matches.size() && index < offset + pageSize; ++index)
+    for (qsizetype index = offset; index < matches.size() && index < offset + size; ++index)
         files.append(m_resources.file(*matches[index]));
     QJsonObject list{{u"kind"_s, u"drive#fileList"_s}, {u"incompleteSearch"_s, false}, {u"files"_s, files}};
-    if (offset + pageSize < matches.size())
-        list.insert(u"nextPageToken"_s, QString::fromLatin1(QByteArray::number(offset + pageSize).toBase64(QByteArray::Base64UrlEncoding)));
+    if (offset + size < matches.size())
+        list.insert(u"nextPageToken"_s, QString::fromLatin1(QByteArray::number(offset + size).toBase64(QByteArray::Base64UrlEncoding)));
     return HttpResponse::json(200, selection.apply(list));
 }
 
@@ -185,6 +196,19 @@ QString DriveService::checkedParent(const QString& clientId, const QStringList& 
     return parentId;
 }
 
+void DriveService::checkConversion(const UploadedContent& content, const QString& googleType) const
+{
+    if (!canConvert(content.mediaType, googleType))
+        throw RequestRefused(google::apiError(
+            400, u"badRequest"_s, u"Content of type %1 cannot be converted to %2."_s.arg(content.mediaType, googleType)));
+    if (googleType == mime::document && content.size > m_conversionLimits.documentBytes)
+        refuseTooLargeToConvert(u"a Google document (at most %1 bytes)"_s.arg(m_conversionLimits.documentBytes));
+    if (googleType == mime::presentation && content.size > m_conversionLimits.presentationBytes)
+        refuseTooLargeToConvert(u"a Google presentation (at most %1 bytes)"_s.arg(m_conversionLimits.presentationBytes));
+    if (googleType == mime::spreadsheet && content.cells.value_or(0) > m_conversionLimits.spreadsheetCells)
+        refuseTooLargeToConvert(u"a Google spreadsheet (at most %1 cells)"_s.arg(m_conversionLimits.spreadsheetCells));
+}
+
 HttpResponse DriveService::create(const QString& clientId, const FileMetadata& metadata, const std::optional<UploadedContent>& content,
                                   const FieldSelection& selection)
 {
@@ -198,9 +222,8 @@ HttpResponse DriveService::create(const QString& clientId, const FileMetadata& m
     const QString requestedType = metadata.mimeType.value_or(QString());
     if (content) {
         const bool converts = requestedType.startsWith(mime::googleAppsPrefix);
-        if (converts && !canConvert(content->mediaType, requestedType))
-            throw RequestRefused(google::apiError(
-                400, u"badRequest"_s, u"Content of type %1 cannot be converted to %2."_s.arg(content->mediaType, requestedType)));
+        if (converts)
+            checkConversion(*content, requestedType);
         item.mimeType = requestedType.isEmpty() ? content->mediaType : requestedType;
         if (converts)
             item.sourceMimeType = content->mediaType;

@@ -2,6 +2,8 @@
 
 #include "DriveResources.h"
 #include "DriveStore.h"
+#include "EmulatorSettings.h"
+#include "ListPaging.h"
 #include "FileMetadata.h"
 #include "http/BodySink.h"
 #include "http/FormFields.h"
@@ -15,16 +17,20 @@ namespace orvane::emulator {
 struct UploadedContent {
     QString mediaType;
     qint64 size = 0;
+    // The cells of the grid a CSV or TSV file fills; absent for other types.
+    std::optional<qint64> cells;
     QByteArray sha256;
     QByteArray prefix;
     bool complete = true;
 };
 
 // Drive v3's files.list and files.create (metadata only, and multipart upload),
-// with drive.file visibility: a client sees only what it created.
+// with drive.file visibility: a client sees only what it created. Conversions
+// to Google types are held to Google's size limits.
 class DriveService {
 public:
-    DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources);
+    DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources, ListPaging& paging,
+                 const ConversionLimits& conversionLimits);
 
     // GET /drive/v3/files
     HttpResponse listFiles(const HttpRequestHead& head);
@@ -41,10 +47,13 @@ public:
 private:
     QString authorizedClient(const HttpRequestHead& head) const;
     QString checkedParent(const QString& clientId, const QStringList& parents) const;
+    void checkConversion(const UploadedContent& content, const QString& googleType) const;
 
     DriveStore& m_store;
     const OAuthGrants& m_grants;
     const DriveResources& m_resources;
+    ListPaging& m_paging;
+    const ConversionLimits& m_conversionLimits;
 };
 
 } // namespace orvane::emulator

@@ -44,6 +44,10 @@ void DriveUpload::beginPart(const HttpHeaders& headers)
         if (!mediaType)
             refuseMalformed(u"the media part has no valid Content-Type"_s);
         m_media.mediaType = QString::fromLatin1(mediaType->type);
+        if (mediaType->type == "text/csv"_ba)
+            m_cellCounter.emplace(',');
+        else if (mediaType->type == "text/tab-separated-values"_ba)
+            m_cellCounter.emplace('\t');
     } else {
         refuseMalformed(u"an upload has exactly two parts, metadata and media"_s);
     }
@@ -59,6 +63,8 @@ void DriveUpload::partData(QByteArrayView data)
     }
     m_mediaHash.update(data);
     m_media.size += data.size();
+    if (m_cellCounter)
+        m_cellCounter->feed(data);
     if (m_media.prefix.size() < keptContentLimit)
         m_media.prefix.append(data.first(std::min(data.size(), keptContentLimit - m_media.prefix.size())));
 }
@@ -75,6 +81,8 @@ HttpResponse DriveUpload::finish()
         refuseMalformed(u"an upload has exactly two parts, metadata and media"_s);
     m_media.sha256 = m_mediaHash.finalize().toHex();
     m_media.complete = m_media.prefix.size() == m_media.size;
+    if (m_cellCounter)
+        m_media.cells = m_cellCounter->cells();
     return m_drive.create(m_clientId, FileMetadata::parse(m_metadata), m_media, m_selection);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DelimitedText.h"
 #include "DriveService.h"
 #include "MultipartRelatedParser.h"
 #include "state/Sha256.h"
@@ -7,7 +8,8 @@
 namespace orvane::emulator {
 
 // The body of one multipart upload: a JSON metadata part, then the media part,
-// whose bytes are hashed and counted as they stream past.
+// whose bytes are hashed and counted (with the cells of CSV and TSV) as they
+// stream past.
 class DriveUpload final : public BodySink, private MultipartRelatedParser::Consumer {
 public:
     DriveUpload(DriveService& drive, QString clientId, FieldSelection selection, const QByteArray& boundary);
@@ -28,6 +30,7 @@ private:
     QByteArray m_metadata;
     UploadedContent m_media;
     Sha256 m_mediaHash;
+    std::optional<DelimitedCellCounter> m_cellCounter;
 };
 
 } // namespace orvane::emulator

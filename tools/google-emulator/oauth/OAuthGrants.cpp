@@ -41,19 +41,65 @@ std::optional<AuthorizationRequest> OAuthGrants::redeemCode(const QString& code)
 IssuedTokens OAuthGrants::issueTokens(const QString& clientId, const QString& scope, bool withRefreshToken,
                                       std::chrono::seconds lifetime)
 {
-    IssuedTokens tokens{.accessToken = ids::newAccessToken(), .refreshToken = std::nullopt, .scope = scope};
-    m_accessTokens.insert(tokens.accessToken, {clientId, QDateTime::currentDateTimeUtc().addSecs(lifetime.count())});
+    std::optional<QString> refreshToken;
     if (withRefreshToken) {
-        tokens.refreshToken = ids::newRefreshToken();
-        m_refreshTokens.insert(*tokens.refreshToken, {clientId, scope});
+        refreshToken = ids::newRefreshToken();
+        m_refreshTokens.insert(*refreshToken, {.clientId = clientId, .scope = scope, .revoked = false});
     }
-    return tokens;
+    return {.accessToken = issueAccessToken(clientId, lifetime, refreshToken), .refreshToken = refreshToken, .scope = scope};
+}
+
+IssuedTokens OAuthGrants::refreshTokens(const QString& refreshToken, std::chrono::seconds lifetime)
+{
+    const RefreshGrant grant = m_refreshTokens.value(refreshToken);
+    // Google sends no new refresh token with a refresh.
+    return {.accessToken = issueAccessToken(grant.clientId, lifetime, refreshToken), .refreshToken = std::nullopt,
+            .scope = grant.scope};
+}
+
+QString OAuthGrants::issueAccessToken(const QString& clientId, std::chrono::seconds lifetime,
+                                      const std::optional<QString>& refreshToken)
+{
+    const QString accessToken = ids::newAccessToken();
+    m_accessTokens.insert(accessToken, {clientId, QDateTime::currentDateTimeUtc().addSecs(lifetime.count()), refreshToken});
+    return accessToken;
 }
 
 std::optional<RefreshGrant> OAuthGrants::refreshGrant(const QString& refreshToken) const
 {
     const auto found = m_refreshTokens.constFind(refreshToken);
     return found == m_refreshTokens.cend() ? std::nullopt : std::optional(*found);
+}
+
+bool OAuthGrants::revoke(const QString& token)
+{
+    if (const auto refresh = m_refreshTokens.constFind(token); refresh != m_refreshTokens.cend()) {
+        if (refresh->revoked)
+            return false;
+        revokeRefreshToken(token);
+        return true;
+    }
+    const auto access = m_accessTokens.constFind(token);
+    if (access == m_accessTokens.cend())
+        return false;
+    const std::optional<QString> partner = access->refreshToken;
+    m_accessTokens.erase(access);
+    if (partner)
+        revokeRefreshToken(*partner);
+    return true;
+}
+
+void OAuthGrants::revokeAll()
+{
+    for (RefreshGrant& grant : m_refreshTokens)
+        grant.revoked = true;
+    m_accessTokens.clear();
+}
+
+void OAuthGrants::revokeRefreshToken(const QString& refreshToken)
+{
+    m_refreshTokens[refreshToken].revoked = true;
+    m_accessTokens.removeIf([&](const auto& entry) { return entry.value().refreshToken == refreshToken; });
 }
 
 std::optional<QString> OAuthGrants::clientOfAccessToken(const QString& accessToken) const

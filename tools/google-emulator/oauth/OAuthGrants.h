@@ -28,10 +28,14 @@ struct IssuedTokens {
 struct RefreshGrant {
     QString clientId;
     QString scope;
+    // The user took the access back (or it ran out): the token is known but refused.
+    bool revoked = false;
 };
 
 // The authorisation server's memory: consents waiting for a decision,
-// authorisation codes, access tokens with their expiry, and refresh tokens.
+// authorisation codes, access tokens with their expiry, and refresh tokens. An
+// access token belongs to the refresh token it came with or from, so that
+// revoking either revokes both, as Google does.
 class OAuthGrants {
 public:
     QString holdForConsent(AuthorizationRequest request);
@@ -42,8 +46,17 @@ public:
     // The request behind a code; a code is redeemed at most once, successfully or not.
     std::optional<AuthorizationRequest> redeemCode(const QString& code);
 
+    // A code exchange: an access token, with a new refresh token when asked.
     IssuedTokens issueTokens(const QString& clientId, const QString& scope, bool withRefreshToken, std::chrono::seconds lifetime);
+    // A refresh: a new access token under that (usable) refresh token.
+    IssuedTokens refreshTokens(const QString& refreshToken, std::chrono::seconds lifetime);
     std::optional<RefreshGrant> refreshGrant(const QString& refreshToken) const;
+
+    // Revokes an access or refresh token together with its partner; false
+    // when the token is unknown or already revoked.
+    bool revoke(const QString& token);
+    // What a user does by removing the application's access: every token of every client.
+    void revokeAll();
 
     // The client an access token was issued to, while it has not expired.
     std::optional<QString> clientOfAccessToken(const QString& accessToken) const;
@@ -54,7 +67,11 @@ private:
     struct AccessGrant {
         QString clientId;
         QDateTime expiresAt;
+        std::optional<QString> refreshToken;
     };
+
+    QString issueAccessToken(const QString& clientId, std::chrono::seconds lifetime, const std::optional<QString>& refreshToken);
+    void revokeRefreshToken(const QString& refreshToken);
 
     QHash<QString, AuthorizationRequest> m_consents;
     QHash<QString, AuthorizationRequest> m_codes;

@@ -245,7 +245,29 @@ HttpResponse OAuthService::refresh(const QString& clientId, const FormFields& fo
     const std::optional<RefreshGrant> grant = m_grants.refreshGrant(refreshToken);
     if (!grant || grant->clientId != clientId)
         refuseToken(400, u"invalid_grant"_s, u"Bad Request"_s);
-    return tokenResponse(m_grants.issueTokens(clientId, grant->scope, false, m_settings.tokenLifetime));
+    if (grant->revoked)
+        refuseToken(400, u"invalid_grant"_s, u"Token has been expired or revoked."_s);
+    return tokenResponse(m_grants.refreshTokens(refreshToken, m_settings.tokenLifetime));
+}
+
+HttpResponse OAuthService::revoke(const HttpHeaders& headers, const QByteArray& query, const QByteArray& body)
+{
+    // Google's own example puts the token in the query; a form body works too.
+    const std::optional<FormFields> fromQuery = FormFields::parse(query);
+    const std::optional<FormFields> fromBody = isFormEncoded(headers) ? FormFields::parse(body) : std::nullopt;
+    QString token = fromQuery ? fromQuery->value(u"token"_s).value_or(QString()) : QString();
+    if (token.isEmpty() && fromBody)
+        token = fromBody->value(u"token"_s).value_or(QString());
+    if (token.isEmpty())
+        refuseToken(400, u"invalid_request"_s, u"Missing required parameter: token"_s);
+    if (!m_grants.revoke(token))
+        refuseToken(400, u"invalid_token"_s, u"Token expired or revoked"_s);
+    return HttpResponse::json(200, QJsonObject{});
+}
+
+bool OAuthService::servesOAuthErrors(QByteArrayView path)
+{
+    return path == tokenPath() || path == revokePath();
 }
 
 HttpResponse OAuthService::tokenResponse(const IssuedTokens& tokens) const

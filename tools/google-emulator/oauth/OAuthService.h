@@ -8,8 +8,8 @@
 namespace orvane::emulator {
 
 // Google's OAuth 2.0 server for installed applications: the authorisation page
-// with its consent, and the token endpoint's authorization_code (with PKCE S256)
-// and refresh_token grants.
+// with its consent, the token endpoint's authorization_code (with PKCE S256)
+// and refresh_token grants, and the revocation endpoint.
 class OAuthService {
 public:
     static constexpr QStringView driveFileScope = u"https://www.googleapis.com/auth/drive.file";
@@ -22,8 +22,14 @@ public:
     HttpResponse decide(const HttpHeaders& headers, const QByteArray& body);
     // POST /token
     HttpResponse token(const HttpHeaders& headers, const QByteArray& body);
+    // POST /revoke, the token in the query or a form body.
+    HttpResponse revoke(const HttpHeaders& headers, const QByteArray& query, const QByteArray& body);
 
     static QByteArray decisionPath();
+    static QByteArray tokenPath() { return QByteArrayLiteral("/token"); }
+    static QByteArray revokePath() { return QByteArrayLiteral("/revoke"); }
+    // Whether a path answers errors in the OAuth shape ({"error", "error_description"}).
+    static bool servesOAuthErrors(QByteArrayView path);
 
 private:
     AuthorizationRequest checkAuthorizationRequest(const FormFields& query) const;
