@@ -7,6 +7,10 @@ namespace orvane {
 
 namespace {
 
+// 0001-01-01T00:00:00Z and 10000-01-01T00:00:00Z.
+constexpr qint64 firstWritableSecond = -62'135'596'800;
+constexpr qint64 firstUnwritableSecond = 253'402'300'800;
+
 constexpr char lowerHex[] = "0123456789abcdef";
 constexpr char upperHex[] = "0123456789ABCDEF";
 
@@ -40,6 +44,22 @@ std::array<qint64, 3> civilDate(qint64 days)
 }
 
 } // namespace
+
+QDateTime JsonWriter::earliestWritableDate()
+{
+    return QDateTime::fromSecsSinceEpoch(firstWritableSecond, Qt::UTC);
+}
+
+QDateTime JsonWriter::latestWritableDate()
+{
+    return QDateTime::fromSecsSinceEpoch(firstUnwritableSecond - 1, Qt::UTC);
+}
+
+bool JsonWriter::canWrite(const QDateTime& date)
+{
+    const qint64 milliseconds = date.toMSecsSinceEpoch();
+    return date.isValid() && milliseconds >= firstWritableSecond * 1000 && milliseconds < firstUnwritableSecond * 1000;
+}
 
 char* JsonWriter::reserve(std::size_t count)
 {

@@ -22,9 +22,16 @@ public:
     void member(QStringView key, QStringView text);
     void member(QStringView key, qint64 number);
     // A UTC date as yyyy-MM-ddTHH:mm:ssZ; a fraction of a second is dropped.
+    // The date must be one that canWrite() accepts.
     void member(QStringView key, const QDateTime& date);
     // Upper-case canonical text: 8-4-4-4-12 hexadecimal digits.
     void member(QStringView key, const QUuid& uuid);
+
+    // Four digits hold the years 1 to 9999: the first and the last second
+    // of that range, and whether a date lies within it.
+    static QDateTime earliestWritableDate();
+    static QDateTime latestWritableDate();
+    static bool canWrite(const QDateTime& date);
 
     QByteArrayView bytes() const { return QByteArrayView(buffer_.get(), qsizetype(size_)); }
 

@@ -4,10 +4,17 @@
 #include "routing/FileRouting.h"
 #include "routing/OrvaneError.h"
 #include "state/SHA256FileHasher.h"
+#include "support/JsonDecoding.h"
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+
+using namespace Qt::StringLiterals;
 
 namespace orvane {
 
@@ -16,12 +23,32 @@ bool canonicallyEquivalent(const QString& a, const QString& b)
     return a == b || a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
 }
 
+namespace {
+
+// Why nothing could be found at the path, in the system's words.
+FileError inaccessibleFileError(const QString& path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
+        return FileError(FileError::Kind::notReadable, path);
+    const int error = errno;
+    if (error != ENOENT && error != ENOTDIR)
+        return FileError(FileError::Kind::notReadable, path, FileError::systemReason(error));
+    // A name that was not UTF-8 reaches Orvane with its bytes replaced, so
+    // the text names a file that does not exist.
+    if (path.contains(QChar::ReplacementCharacter))
+        return FileError(FileError::Kind::nameNotUtf8, path);
+    return FileError(FileError::Kind::notFound, path);
+}
+
+} // namespace
+
 LocalFileSnapshot LocalFileSnapshot::inspect(const QUrl& fileURL, bool includeSHA256)
 {
     const QString path = fileURL.toLocalFile();
     const QFileInfo info(path);
     if (!info.exists())
-        throw FileError(FileError::Kind::notFound, path);
+        throw inaccessibleFileError(path);
     if (!info.isFile())
         throw OrvaneError::localFileUnavailable(path);
     const QDateTime modifiedAt = info.lastModified().toUTC();
@@ -31,7 +58,9 @@ LocalFileSnapshot LocalFileSnapshot::inspect(const QUrl& fileURL, bool includeSH
         .path = path,
         .fileExtension = pathExtension(fileURL).toLower(),
         .fileSize = info.size(),
-        .modifiedAt = modifiedAt,
+        // Clamped rather than refused: such a date is rare but legal, and
+        // the content hash still tells whether the file changed.
+        .modifiedAt = std::clamp(modifiedAt, JsonWriter::earliestWritableDate(), JsonWriter::latestWritableDate()),
         .sha256 = includeSHA256 ? std::optional(SHA256FileHasher::hash(fileURL)) : std::nullopt,
     };
 }
@@ -45,6 +74,30 @@ bool LocalFileSnapshot::matches(const LocalFileSnapshot& other) const
     if (sha256 && other.sha256)
         return *sha256 == *other.sha256;
     return std::llabs(modifiedAt.msecsTo(other.modifiedAt)) < 1000;
+}
+
+void LocalFileSnapshot::writeJson(JsonWriter& writer) const
+{
+    writer.beginObject();
+    writer.member(u"path", path);
+    writer.member(u"fileExtension", fileExtension);
+    writer.member(u"fileSize", fileSize);
+    writer.member(u"modifiedAt", modifiedAt);
+    if (sha256)
+        writer.member(u"sha256", *sha256);
+    writer.endObject();
+}
+
+LocalFileSnapshot LocalFileSnapshot::fromJson(const QJsonValue& value)
+{
+    const QJsonObject object = json::requireObject(value);
+    return {
+        .path = json::requireString(object, "path"_L1),
+        .fileExtension = json::requireString(object, "fileExtension"_L1),
+        .fileSize = json::requireInt64(object, "fileSize"_L1),
+        .modifiedAt = json::requireDate(object, "modifiedAt"_L1),
+        .sha256 = json::optionalString(object, "sha256"_L1),
+    };
 }
 
 } // namespace orvane

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "state/JsonWriter.h"
+
 #include <QDateTime>
+#include <QJsonValue>
 #include <QString>
 #include <QUrl>
 
@@ -17,14 +20,23 @@ struct LocalFileSnapshot {
     QDateTime modifiedAt;
     std::optional<QString> sha256;
 
-    // Throws FileError when nothing exists at the path or it cannot be read,
-    // OrvaneError::localFileUnavailable when it has no size or date (a directory).
+    // Throws FileError when nothing exists at the path or it cannot be read
+    // (with the system's reason), or when the path stands for a name that was
+    // not UTF-8; OrvaneError::localFileUnavailable when it has no size or
+    // date (a directory). A modification date outside the years the state
+    // file holds is taken as the nearest date it holds.
     static LocalFileSnapshot inspect(const QUrl& fileURL, bool includeSHA256);
 
     // Same file, same content: paths and extensions equal under Unicode
     // canonical equivalence, sizes equal, and the hashes equal when both are
     // known, else modification dates less than a second apart.
     bool matches(const LocalFileSnapshot& other) const;
+
+    // One object, keys equal to the field names in field order; "sha256" is
+    // left out when absent. The date must be one JsonWriter can write.
+    void writeJson(JsonWriter& writer) const;
+    // Throws DecodingError.
+    static LocalFileSnapshot fromJson(const QJsonValue& value);
 
     bool operator==(const LocalFileSnapshot&) const = default;
 };

@@ -1,6 +1,13 @@
 #include "support/FileError.h"
 
+#include <cstring>
+
 namespace orvane {
+
+QString FileError::systemReason(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
 
 QString FileError::genericDescription() const
 {
@@ -14,6 +21,10 @@ QString FileError::genericDescription() const
         break;
     case Kind::writeFailed:
         sentence = QStringLiteral("The file \u201C%1\u201D could not be written.");
+        break;
+    case Kind::nameNotUtf8:
+        sentence = QStringLiteral("Orvane cannot open \u201C%1\u201D: the file\u2019s name is not valid UTF-8 text. "
+                                  "Rename the file and open it again.");
         break;
     }
     sentence = sentence.arg(path_);

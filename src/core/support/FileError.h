@@ -7,13 +7,18 @@ namespace orvane {
 // A file-system failure, naming the file it concerns.
 class FileError final : public Error {
 public:
-    enum class Kind { notFound, notReadable, writeFailed };
+    // nameNotUtf8: the name held bytes that are not UTF-8, which were lost
+    // when it became text, so the file cannot be reached by that text.
+    enum class Kind { notFound, notReadable, writeFailed, nameNotUtf8 };
 
     // reason: the system's own words for the failure, if it gave any.
     FileError(Kind kind, QString path, QString reason = {})
         : kind_(kind), path_(std::move(path)), reason_(std::move(reason))
     {
     }
+
+    // The system's own words for an errno value.
+    static QString systemReason(int errorNumber);
 
     Kind kind() const { return kind_; }
     const QString& path() const { return path_; }

@@ -9,6 +9,7 @@
 #include "open/WorkspaceOpenService.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 
@@ -131,4 +132,24 @@ TEST_F(CoreRoadTest, AnExpiredTokenIsRefreshedWithoutTheBrowser)
     EXPECT_EQ(browser.visits().size(), 1);
     EXPECT_EQ(emulator.requests(u"/token"_s).size(), 2) << "one code exchange, one refresh";
     EXPECT_EQ(stateStore.loadRecords().size(), 2);
+}
+
+TEST_F(CoreRoadTest, AFileDatedAfterTheYear9999OpensAndTheNextStartStillReadsTheStateFile)
+{
+    // ext4 keeps dates up to 2446 only; tmpfs keeps any.
+    if (!QFileInfo(u"/dev/shm"_s).isWritable())
+        GTEST_SKIP() << "needs a tmpfs at /dev/shm";
+    QTemporaryDir shm(u"/dev/shm/orvane-road-XXXXXX"_s);
+    QFile file(shm.filePath(u"future.csv"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Year\n10000\n");
+    ASSERT_TRUE(file.flush()) << "written before the date is set, or the write would set it to now";
+    // `touch -d @253402300800`: 10000-01-01T00:00:00Z.
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(253402300800, Qt::UTC), QFile::FileModificationTime));
+    file.close();
+    const QUrl csv = QUrl::fromLocalFile(file.fileName());
+
+    EXPECT_TRUE(open(csv, OpenMode::googleFormat).didUpload());
+    EXPECT_EQ(JSONLocalStateStore(stateStore.stateURL()).loadRecords().size(), 1) << "as the next start reads it";
+    EXPECT_FALSE(open(csv, OpenMode::googleFormat).didUpload());
 }

@@ -1,3 +1,4 @@
+#include "support/DecodingError.h"
 #include "support/FileError.h"
 #include "state/LocalFileSnapshot.h"
 #include "routing/OrvaneError.h"
@@ -6,8 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +37,20 @@ LocalFileSnapshot snapshot(const QString& path, std::optional<QString> sha256, c
 }
 
 const QDateTime noon = QDateTime(QDate(2025, 1, 31), QTime(12, 0), Qt::UTC);
+
+// Sets a file's modification time to any second, as a tool or an archive may.
+void setModificationTime(const QUrl& url, qint64 secondsSinceEpoch)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(secondsSinceEpoch), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(url.toLocalFile()).constData(), times, 0), 0);
+}
+
+QByteArray jsonOf(const LocalFileSnapshot& snapshot)
+{
+    JsonWriter writer;
+    snapshot.writeJson(writer);
+    return writer.bytes().toByteArray();
+}
 
 } // namespace
 
@@ -137,4 +158,78 @@ TEST(LocalFileSnapshot, PathsCompareByCanonicalEquivalenceNotCase)
     LocalFileSnapshot otherExtension = snapshot(precomposed, u"aa"_s, noon);
     otherExtension.fileExtension = u"tsv"_s;
     EXPECT_FALSE(snapshot(precomposed, u"aa"_s, noon).matches(otherExtension));
+}
+
+TEST(LocalFileSnapshot, AFileDatedOutsideTheStorableYearsIsFingerprintedAtTheNearestStorableSecond)
+{
+    // ext4 keeps dates up to 2446 only; tmpfs keeps any.
+    if (!QFileInfo(u"/dev/shm"_s).isWritable())
+        GTEST_SKIP() << "needs a tmpfs at /dev/shm";
+    QTemporaryDir folder(u"/dev/shm/orvane-snapshot-XXXXXX"_s);
+    const QUrl url = writeFile(folder, u"future.csv"_s, "a,b\n");
+
+    setModificationTime(url, 253402300800); // 10000-01-01T00:00:00Z, as `touch -d @253402300800` sets it
+    ASSERT_EQ(QFileInfo(url.toLocalFile()).lastModified().toUTC().date().year(), 10000);
+    EXPECT_EQ(LocalFileSnapshot::inspect(url, true).modifiedAt, QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC));
+
+    setModificationTime(url, -62135596801); // the last second of 1 BC
+    EXPECT_EQ(LocalFileSnapshot::inspect(url, true).modifiedAt, QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC));
+}
+
+TEST(LocalFileSnapshot, AStatThatFailsForAnotherReasonGivesTheSystemsReason)
+{
+    QTemporaryDir folder;
+    const QString loop = folder.filePath(u"loop.csv"_s);
+    ASSERT_TRUE(QFile::link(folder.filePath(u"other.csv"_s), loop));
+    ASSERT_TRUE(QFile::link(loop, folder.filePath(u"other.csv"_s)));
+    try {
+        LocalFileSnapshot::inspect(QUrl::fromLocalFile(loop), true);
+        FAIL();
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.kind(), FileError::Kind::notReadable);
+        EXPECT_EQ(error.localizedDescription(),
+                  u"The file \u201C%1\u201D could not be read. (Too many levels of symbolic links)"_s.arg(loop));
+    }
+}
+
+TEST(LocalFileSnapshot, AFileNameThatIsNotUtf8IsSaidToBeUnsupportedNotMissing)
+{
+    QTemporaryDir folder;
+    const QByteArray name = QFile::encodeName(folder.path()) + "/bad\xff.csv";
+    const int descriptor = ::open(name.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(descriptor, 0);
+    ::close(descriptor);
+    // What the file manager's arguments become as text: the byte is lost.
+    const QString path = QFile::decodeName(name);
+    try {
+        LocalFileSnapshot::inspect(QUrl::fromLocalFile(path), true);
+        FAIL();
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.kind(), FileError::Kind::nameNotUtf8);
+        EXPECT_EQ(error.localizedDescription(),
+                  u"Orvane cannot open \u201C%1\u201D: the file\u2019s name is not valid UTF-8 text. "
+                  u"Rename the file and open it again."_s.arg(path));
+    }
+}
+
+TEST(LocalFileSnapshot, CodesItsJsonWithTheFieldNamesAndLeavesOutAnAbsentHash)
+{
+    LocalFileSnapshot hashed{u"/home/aki/Q1 \"final\".csv"_s, u"csv"_s, 74, noon.addMSecs(750), u"ab"_s.repeated(32)};
+    EXPECT_EQ(jsonOf(hashed), R"({"path":"/home/aki/Q1 \"final\".csv","fileExtension":"csv","fileSize":74,)"
+                              R"("modifiedAt":"2025-01-31T12:00:00Z","sha256":")"
+                                  + QByteArray("ab").repeated(32) + R"("})");
+    const auto decode = [](const QByteArray& json) {
+        return LocalFileSnapshot::fromJson(QJsonDocument::fromJson(json).object());
+    };
+    hashed.modifiedAt = noon;
+    EXPECT_EQ(decode(jsonOf(hashed)), hashed);
+
+    const LocalFileSnapshot unhashed{u"/a.tsv"_s, u"tsv"_s, 0, noon, std::nullopt};
+    EXPECT_EQ(jsonOf(unhashed), R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})");
+    EXPECT_EQ(decode(jsonOf(unhashed)), unhashed);
+
+    for (const char* broken : {R"({"fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})",
+                               R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00.5Z"})",
+                               R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":"0","modifiedAt":"2025-01-31T12:00:00Z"})"})
+        EXPECT_THROW(decode(broken), DecodingError) << broken;
 }
