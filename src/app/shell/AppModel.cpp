@@ -9,6 +9,7 @@
 #include "tokens/OAuthTokenStoring.h"
 #include "shell/OpenURLsNotification.h"
 #include "open/WorkspaceOpenService.h"
+#include "state/PrivateFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -394,8 +395,7 @@ QCoro::Task<> AppModel::doOpenSampleCSV()
 QUrl AppModel::createSampleCSV() const
 {
     const QString directory = QDir::cleanPath(services_.paths.samplesDirectory().toLocalFile());
-    if (!QDir().mkpath(directory))
-        throw FileError(FileError::Kind::writeFailed, directory);
+    createPrivateFolders(directory);
     const QString path = QDir(directory).filePath(sampleFileName);
     // Written once: a sample the user edited stays as it is.
     if (!QFileInfo::exists(path)) {

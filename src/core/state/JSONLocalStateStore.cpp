@@ -1,9 +1,10 @@
 #include "state/JSONLocalStateStore.h"
 
+#include "state/PrivateFolders.h"
+#include "state/UnstorableRecordError.h"
 #include "support/FileError.h"
 #include "support/JsonDecoding.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -11,9 +12,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-
 #include <cerrno>
-#include <cstring>
+
+using namespace Qt::StringLiterals;
 
 namespace orvane {
 
@@ -33,7 +34,7 @@ std::optional<FileIdentity> identityOf(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
-        throw FileError(FileError::Kind::notReadable, path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw FileError(FileError::Kind::notReadable, path, FileError::systemReason(errno));
     }
 #ifdef Q_OS_DARWIN
     const timespec modified = status.st_mtimespec, changed = status.st_ctimespec;
@@ -68,6 +69,38 @@ void dropFraction(QDateTime& date)
         date = QDateTime::fromMSecsSinceEpoch(milliseconds - (fraction < 0 ? fraction + 1000 : fraction), Qt::UTC);
 }
 
+// Refused before anything is written: the reader would reject such a record,
+// and with it the whole file at every later load.
+void requireReadableBack(const LocalFileRecord& record)
+{
+    const std::pair<const QDateTime&, QLatin1StringView> dates[] = {
+        {record.modifiedAt, "modification"_L1},
+        {record.createdAt, "creation"_L1},
+        {record.lastOpenedAt, "last-opened"_L1},
+    };
+    for (const auto& [date, name] : dates) {
+        if (!JsonWriter::canWrite(date))
+            throw UnstorableRecordError(record.localFilePath,
+                                        u"its %1 date lies outside the years 1 to 9999"_s.arg(name));
+    }
+    if (!record.openURL.isValid() || record.openURL.isEmpty())
+        throw UnstorableRecordError(record.localFilePath, u"its Google page address is not a valid URL"_s);
+}
+
+QString lockFailureReason(QLockFile::LockError error)
+{
+    switch (error) {
+    case QLockFile::LockFailedError:
+        return u"another Orvane kept it locked"_s;
+    case QLockFile::PermissionError:
+        return u"its lock file could not be created"_s;
+    case QLockFile::NoError:
+    case QLockFile::UnknownError:
+        break;
+    }
+    return u"its lock file could not be used"_s;
+}
+
 // The record as reading the file back gives it.
 void makeAsStored(LocalFileRecord& record)
 {
@@ -95,31 +128,51 @@ QList<LocalFileRecord> JSONLocalStateStore::loadRecords() const
 
 void JSONLocalStateStore::saveRecords(const QList<LocalFileRecord>& records)
 {
-    const QString path = stateURL_.toLocalFile();
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        throw FileError(FileError::Kind::writeFailed, folder, QStringLiteral("the folder could not be created"));
+    const std::unique_ptr<QLockFile> lock = lockStateFile();
+    writeRecords(records);
+}
 
+void JSONLocalStateStore::changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change)
+{
+    const std::unique_ptr<QLockFile> lock = lockStateFile();
+    QList<LocalFileRecord> records = loadRecords();
+    change(records);
+    writeRecords(records);
+}
+
+std::unique_ptr<QLockFile> JSONLocalStateStore::lockStateFile() const
+{
+    const QString path = stateURL_.toLocalFile();
+    createPrivateFolders(QFileInfo(path).absolutePath());
+    // A lock left behind by a process that died is recognised as stale and taken over.
+    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    if (!lock->tryLock(int(lockTimeout.count())))
+        throw FileError(FileError::Kind::writeFailed, path, lockFailureReason(lock->error()));
+    return lock;
+}
+
+void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)
+{
+    const QString path = stateURL_.toLocalFile();
     QList<LocalFileRecord> sorted = records;
     sortNewestFirst(sorted);
     JsonWriter writer;
     writer.beginArray();
-    for (const LocalFileRecord& record : sorted)
+    for (const LocalFileRecord& record : sorted) {
+        requireReadableBack(record);
         record.writeJson(writer);
+    }
     writer.endArray();
 
     QSaveFile file(path);
     lastDecoded_.reset();
-    if (!file.open(QIODevice::WriteOnly) || file.write(writer.bytes().data(), writer.bytes().size()) < 0
-        || !file.commit())
+    // Private whatever the file was before: it holds local paths and Drive file IDs.
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        || file.write(writer.bytes().data(), writer.bytes().size()) < 0 || !file.commit())
         throw FileError(FileError::Kind::writeFailed, path, file.errorString());
 
-    // Remember what was written as a load would decode it, unless a load could
-    // not: an invalid URL makes the file unreadable, and that must show.
-    const bool readsBack = std::all_of(sorted.cbegin(), sorted.cend(),
-                                       [](const LocalFileRecord& record) { return record.openURL.isValid(); });
-    const std::optional<FileIdentity> identity = identityOf(path);
-    if (readsBack && identity) {
+    // Remember what was written as a load would decode it.
+    if (const std::optional<FileIdentity> identity = identityOf(path)) {
         std::for_each(sorted.begin(), sorted.end(), makeAsStored);
         lastDecoded_ = DecodedFile{*identity, std::move(sorted)};
     }

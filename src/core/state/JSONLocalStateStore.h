@@ -2,15 +2,20 @@
 
 #include "state/LocalStateStore.h"
 
+#include <QLockFile>
 #include <QUrl>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 namespace orvane {
 
 // The records in one JSON file, local-state.json: a compact array, newest
-// first, rewritten whole and atomically on every save. A missing file is an
-// empty list; a corrupt one fails every load and is never touched.
+// first, rewritten whole and atomically on every save, readable by the user
+// alone. A missing file is an empty list; a corrupt one fails every load and
+// is never touched. Saves and changes hold a lock file beside it, so that
+// two Orvane processes of one user never drop each other's records.
 //
 // Every load looks at the file; it decodes it again only when the file is not
 // the one this store last read or wrote (device, inode, size and times), so
@@ -25,9 +30,15 @@ public:
     // Throws FileError when the file cannot be read, DecodingError naming the
     // file when it is not a valid record list.
     QList<LocalFileRecord> loadRecords() const override;
-    // Creates the folder chain on first use. Throws FileError; the previous
-    // file stays intact on failure.
+    // Creates the folder chain on first use, each new folder private. Throws
+    // UnstorableRecordError, before writing, for a record the reader would
+    // reject, and FileError; the previous file stays intact on failure.
     void saveRecords(const QList<LocalFileRecord>& records) override;
+    // Load, change and save under the lock.
+    void changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change) override;
+
+    // How long a save waits for another process's change to end.
+    static constexpr std::chrono::milliseconds lockTimeout{5000};
 
     // Which file on disk, in which state; equal identities mean unchanged content.
     struct FileIdentity {
@@ -45,6 +56,10 @@ private:
         FileIdentity identity;
         QList<LocalFileRecord> records;
     };
+
+    // Throws FileError when the lock cannot be had within lockTimeout.
+    std::unique_ptr<QLockFile> lockStateFile() const;
+    void writeRecords(const QList<LocalFileRecord>& records);
 
     QUrl stateURL_;
     mutable std::optional<DecodedFile> lastDecoded_;

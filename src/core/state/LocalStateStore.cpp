@@ -43,16 +43,23 @@ std::optional<LocalFileRecord> LocalStateStoring::reusableRecord(const LocalFile
     return newest;
 }
 
-void LocalStateStoring::upsertRecord(const LocalFileRecord& record)
+void LocalStateStoring::changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change)
 {
     QList<LocalFileRecord> records = loadRecords();
-    const auto stored = std::find_if(records.begin(), records.end(),
-                                     [&](const LocalFileRecord& candidate) { return candidate.id == record.id; });
-    if (stored != records.end())
-        *stored = record;
-    else
-        records.append(record);
+    change(records);
     saveRecords(records);
+}
+
+void LocalStateStoring::upsertRecord(const LocalFileRecord& record)
+{
+    changeRecords([&record](QList<LocalFileRecord>& records) {
+        const auto stored = std::find_if(records.begin(), records.end(),
+                                         [&](const LocalFileRecord& candidate) { return candidate.id == record.id; });
+        if (stored != records.end())
+            *stored = record;
+        else
+            records.append(record);
+    });
 }
 
 } // namespace orvane

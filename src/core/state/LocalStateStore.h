@@ -4,19 +4,24 @@
 
 #include <QList>
 
+#include <functional>
 #include <optional>
 
 namespace orvane {
 
 // Where the records live. Implementations load and save the whole list; the
-// operations on top are the same for every store. Nothing is synchronised:
-// callers run one store operation at a time.
+// operations on top are the same for every store. Within a process callers
+// run one store operation at a time; a store shared between processes keeps
+// each change whole by making changeRecords exclusive.
 class LocalStateStoring {
 public:
     virtual ~LocalStateStoring() = default;
 
     virtual QList<LocalFileRecord> loadRecords() const = 0;
     virtual void saveRecords(const QList<LocalFileRecord>& records) = 0;
+    // Loads the records, lets change edit them and saves the result, with no
+    // other change in between.
+    virtual void changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change);
 
     // The first `limit` records by lastOpenedAt, newest first; ties keep their stored order.
     QList<LocalFileRecord> recentRecords(qsizetype limit) const;

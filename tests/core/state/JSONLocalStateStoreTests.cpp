@@ -2,10 +2,16 @@
 #include "support/DecodingError.h"
 #include "support/FileError.h"
 #include "state/JSONLocalStateStore.h"
+#include "state/UnstorableRecordError.h"
 #include "SampleRecords.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +20,14 @@ using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The permission bits of a file or folder.
+int modeOf(const QString& path)
+{
+    struct stat status {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
+    return int(status.st_mode & 07777);
+}
 
 class JSONLocalStateStoreTest : public ::testing::Test {
 protected:
@@ -166,12 +180,107 @@ TEST_F(JSONLocalStateStoreTest, SeesChangesMadeOnDiskBetweenLoads)
     EXPECT_TRUE(store.loadRecords().isEmpty());
 }
 
-TEST_F(JSONLocalStateStoreTest, ARecordWithoutAUsableURLMakesTheFileUnreadable)
+TEST_F(JSONLocalStateStoreTest, ARecordThatWouldNotReadBackIsRefusedAndTheSavedFileStaysAsItWas)
 {
-    LocalFileRecord broken = knownRecord();
-    broken.openURL = QUrl();
-    store.saveRecords({broken});
-    EXPECT_THROW(store.loadRecords(), DecodingError);
+    store.saveRecords({knownRecord()});
+    const QByteArray saved = fileBytes();
+    const QString path = knownRecord().localFilePath;
+
+    LocalFileRecord afterYear9999 = sampleRecord(path, utc("2025-02-02T10:00:00Z"));
+    afterYear9999.modifiedAt = QDateTime::fromSecsSinceEpoch(253402300800, Qt::UTC); // 10000-01-01
+    LocalFileRecord beforeYearOne = sampleRecord(path, utc("2025-02-02T10:00:00Z"));
+    beforeYearOne.createdAt = QDateTime::fromSecsSinceEpoch(-62135596801, Qt::UTC); // the last second of 1 BC
+    LocalFileRecord withoutDate = sampleRecord(path, QDateTime());
+    LocalFileRecord withoutURL = sampleRecord(path, utc("2025-02-02T10:00:00Z"));
+    withoutURL.openURL = QUrl(u"https://exa mple.com/"_s);
+    const std::pair<LocalFileRecord, QString> refusals[] = {
+        {afterYear9999, u"its modification date lies outside the years 1 to 9999"_s},
+        {beforeYearOne, u"its creation date lies outside the years 1 to 9999"_s},
+        {withoutDate, u"its last-opened date lies outside the years 1 to 9999"_s},
+        {withoutURL, u"its Google page address is not a valid URL"_s},
+    };
+    for (const auto& [record, reason] : refusals) {
+        try {
+            store.upsertRecord(record);
+            ADD_FAILURE() << "saved a record that does not read back: " << reason.toStdString();
+        } catch (const UnstorableRecordError& error) {
+            EXPECT_EQ(error.localizedDescription(),
+                      u"Orvane could not save its record of \u201C/home/aki/Sales Report.csv\u201D: "_s + reason
+                          + u". Its saved records were left unchanged."_s);
+        }
+        EXPECT_EQ(fileBytes(), saved);
+        EXPECT_EQ(store.loadRecords(), QList{knownRecord()});
+    }
+    // As the next start reads it.
+    EXPECT_EQ(JSONLocalStateStore(store.stateURL()).loadRecords(), QList{knownRecord()});
+}
+
+TEST_F(JSONLocalStateStoreTest, DatesFromTheFirstToTheLastSecondOfTheWritableYearsReadBack)
+{
+    LocalFileRecord record = knownRecord();
+    record.modifiedAt = QDateTime::fromSecsSinceEpoch(-62135596800, Qt::UTC);
+    record.createdAt = QDateTime::fromMSecsSinceEpoch(253402300799999, Qt::UTC);
+    store.saveRecords({record});
+    EXPECT_TRUE(fileBytes().contains(R"("modifiedAt":"0001-01-01T00:00:00Z")"));
+    EXPECT_TRUE(fileBytes().contains(R"("createdAt":"9999-12-31T23:59:59Z")"));
+    record.createdAt = QDateTime::fromSecsSinceEpoch(253402300799, Qt::UTC);
+    EXPECT_EQ(JSONLocalStateStore(store.stateURL()).loadRecords(), QList{record});
+}
+
+TEST_F(JSONLocalStateStoreTest, TheFileIsPrivateAndSoAreTheFoldersItsSaveCreates)
+{
+    // What a user's session usually has, so that the default modes would be readable by others.
+    ::umask(022);
+    store.saveRecords({knownRecord()});
+    EXPECT_EQ(modeOf(statePath), 0600);
+    EXPECT_EQ(modeOf(home.filePath(u"share/Orvane"_s)), 0700);
+    EXPECT_EQ(modeOf(home.filePath(u"share"_s)), 0700);
+
+    // A file from before keeps what it holds but is tightened on its next save.
+    ASSERT_TRUE(QFile::setPermissions(statePath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                     | QFile::ReadOther));
+    ASSERT_EQ(modeOf(statePath), 0644);
+    store.upsertRecord(sampleRecord(u"/b.csv"_s, utc("2025-02-01T12:00:00Z")));
+    EXPECT_EQ(modeOf(statePath), 0600);
+    EXPECT_EQ(store.loadRecords().size(), 2);
+}
+
+TEST_F(JSONLocalStateStoreTest, TwoProcessesSavingAtOnceKeepEveryRecord)
+{
+    QProcess first, second;
+    const QStringList arguments{statePath, u"write"_s, u"200"_s};
+    first.start(QStringLiteral(ORVANE_RECORD_WRITER_PATH), arguments + QStringList{u"/first/"_s});
+    second.start(QStringLiteral(ORVANE_RECORD_WRITER_PATH), arguments + QStringList{u"/second/"_s});
+    for (QProcess* writer : {&first, &second}) {
+        ASSERT_TRUE(writer->waitForFinished(60'000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().toStdString();
+    }
+
+    QSet<QString> paths;
+    for (const LocalFileRecord& record : store.loadRecords())
+        paths.insert(record.localFilePath);
+    EXPECT_EQ(paths.size(), 400);
+    for (int index = 0; index < 200; ++index) {
+        EXPECT_TRUE(paths.contains(u"/first/%1.csv"_s.arg(index))) << index;
+        EXPECT_TRUE(paths.contains(u"/second/%1.csv"_s.arg(index))) << index;
+    }
+}
+
+TEST_F(JSONLocalStateStoreTest, ALockLeftByAWriterThatDiedIsTakenOver)
+{
+    QProcess writer;
+    writer.start(QStringLiteral(ORVANE_RECORD_WRITER_PATH), {statePath, u"hold"_s});
+    ASSERT_TRUE(writer.waitForReadyRead(30'000));
+    ASSERT_EQ(writer.readLine(), "holding\n");
+    writer.kill();
+    ASSERT_TRUE(writer.waitForFinished(30'000));
+    ASSERT_TRUE(QFile::exists(statePath + u".lock"_s)) << "the killed writer left its lock behind";
+
+    QElapsedTimer saving;
+    saving.start();
+    store.upsertRecord(knownRecord());
+    EXPECT_LT(saving.elapsed(), 3000);
+    EXPECT_EQ(store.loadRecords(), QList{knownRecord()});
 }
 
 TEST(ApplicationPaths, NamesTheItemsOfTheDataFolder)
