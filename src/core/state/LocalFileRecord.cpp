@@ -21,12 +21,7 @@ void LocalFileRecord::writeJson(JsonWriter& writer) const
 {
     writer.beginObject();
     writer.member(u"id", id);
-    writer.member(u"localFilePath", localFilePath);
-    writer.member(u"fileExtension", fileExtension);
-    writer.member(u"fileSize", fileSize);
-    writer.member(u"modifiedAt", modifiedAt);
-    if (sha256)
-        writer.member(u"sha256", *sha256);
+    snapshot().writeMembers(writer, u"localFilePath");
     writer.member(u"googleDriveFileID", googleDriveFileID);
     writer.member(u"openURL", openURL.toString(QUrl::FullyEncoded));
     writer.member(u"openMode", rawValue(openMode));
@@ -39,13 +34,15 @@ void LocalFileRecord::writeJson(JsonWriter& writer) const
 LocalFileRecord LocalFileRecord::fromJson(const QJsonValue& value)
 {
     const QJsonObject object = json::requireObject(value);
+    const QUuid id = json::requireUuid(object, "id"_L1);
+    LocalFileSnapshot file = LocalFileSnapshot::fromMembers(object, "localFilePath"_L1);
     return {
-        .id = json::requireUuid(object, "id"_L1),
-        .localFilePath = json::requireString(object, "localFilePath"_L1),
-        .fileExtension = json::requireString(object, "fileExtension"_L1),
-        .fileSize = json::requireInt64(object, "fileSize"_L1),
-        .modifiedAt = json::requireDate(object, "modifiedAt"_L1),
-        .sha256 = json::optionalString(object, "sha256"_L1),
+        .id = id,
+        .localFilePath = std::move(file.path),
+        .fileExtension = std::move(file.fileExtension),
+        .fileSize = file.fileSize,
+        .modifiedAt = file.modifiedAt,
+        .sha256 = std::move(file.sha256),
         .googleDriveFileID = json::requireString(object, "googleDriveFileID"_L1),
         .openURL = json::requireUrl(object, "openURL"_L1),
         .openMode = json::requireEnum<OpenMode>(object, "openMode"_L1, openModeFromRawValue),

@@ -79,20 +79,29 @@ bool LocalFileSnapshot::matches(const LocalFileSnapshot& other) const
 void LocalFileSnapshot::writeJson(JsonWriter& writer) const
 {
     writer.beginObject();
-    writer.member(u"path", path);
-    writer.member(u"fileExtension", fileExtension);
-    writer.member(u"fileSize", fileSize);
-    writer.member(u"modifiedAt", modifiedAt);
-    if (sha256)
-        writer.member(u"sha256", *sha256);
+    writeMembers(writer, u"path");
     writer.endObject();
 }
 
 LocalFileSnapshot LocalFileSnapshot::fromJson(const QJsonValue& value)
 {
-    const QJsonObject object = json::requireObject(value);
+    return fromMembers(json::requireObject(value), "path"_L1);
+}
+
+void LocalFileSnapshot::writeMembers(JsonWriter& writer, QStringView pathKey) const
+{
+    writer.member(pathKey, path);
+    writer.member(u"fileExtension", fileExtension);
+    writer.member(u"fileSize", fileSize);
+    writer.member(u"modifiedAt", modifiedAt);
+    if (sha256)
+        writer.member(u"sha256", *sha256);
+}
+
+LocalFileSnapshot LocalFileSnapshot::fromMembers(const QJsonObject& object, QLatin1StringView pathKey)
+{
     return {
-        .path = json::requireString(object, "path"_L1),
+        .path = json::requireString(object, pathKey),
         .fileExtension = json::requireString(object, "fileExtension"_L1),
         .fileSize = json::requireInt64(object, "fileSize"_L1),
         .modifiedAt = json::requireDate(object, "modifiedAt"_L1),

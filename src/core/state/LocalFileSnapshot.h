@@ -3,6 +3,7 @@
 #include "state/JsonWriter.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 #include <QUrl>
@@ -37,6 +38,11 @@ struct LocalFileSnapshot {
     void writeJson(JsonWriter& writer) const;
     // Throws DecodingError.
     static LocalFileSnapshot fromJson(const QJsonValue& value);
+
+    // The same members within an enclosing object, the path under pathKey:
+    // a record keeps the snapshot it was made from this way.
+    void writeMembers(JsonWriter& writer, QStringView pathKey) const;
+    static LocalFileSnapshot fromMembers(const QJsonObject& object, QLatin1StringView pathKey);
 
     bool operator==(const LocalFileSnapshot&) const = default;
 };
