@@ -1,3 +1,5 @@
+#include "routing/GoogleServiceEndpoints.h"
+#include "support/ConfigurationError.h"
 #include "support/Environment.h"
 #include "platform/InstanceRequest.h"
 #include "platform/SingleInstance.h"
@@ -21,6 +23,13 @@ using namespace orvane;
 // gets the same arguments.
 int main(int argc, char** argv)
 {
+    // A mistyped stand-in must never turn into Google; said before a socket opens.
+    try {
+        GoogleServiceEndpoints::fromEnvironment(processEnvironment());
+    } catch (const ConfigurationError& error) {
+        std::fprintf(stderr, "orvane: %s\n", error.what());
+        return GoogleServiceEndpoints::unusableServiceRootExitStatus;
+    }
     QByteArray application;
     {
         const QCoreApplication launcher(argc, argv);

@@ -2,11 +2,14 @@
 #include "windows/ApplicationAppearance.h"
 #include "shell/DesktopPlatform.h"
 #include "shell/OrvaneApp.h"
+#include "support/ConfigurationError.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(OrvanePlugin)
 
@@ -15,6 +18,13 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv)
 {
+    // A mistyped stand-in must never turn into Google; said before any window or socket opens.
+    try {
+        GoogleServiceEndpoints::fromEnvironment(processEnvironment());
+    } catch (const ConfigurationError& error) {
+        std::fprintf(stderr, "orvane: %s\n", error.what());
+        return GoogleServiceEndpoints::unusableServiceRootExitStatus;
+    }
     QApplication application(argc, argv);
     AppDelegate delegate;
     DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));

@@ -1,5 +1,10 @@
 #include "routing/GoogleServiceEndpoints.h"
 
+#include "routing/SecureTransport.h"
+#include "support/ConfigurationError.h"
+
+#include <QCryptographicHash>
+
 namespace orvane {
 
 namespace {
@@ -33,10 +38,21 @@ GoogleServiceEndpoints GoogleServiceEndpoints::google()
 
 GoogleServiceEndpoints GoogleServiceEndpoints::fromEnvironment(const Environment& environment)
 {
-    const QUrl root(environment.value(QLatin1StringView(serviceRootVariable)), QUrl::StrictMode);
-    const bool isWebRoot = root.isValid() && !root.host().isEmpty()
-        && (root.scheme() == QLatin1StringView("http") || root.scheme() == QLatin1StringView("https"));
-    return isWebRoot ? google().withServiceRoot(root) : google();
+    const QString value = environment.value(QLatin1StringView(serviceRootVariable));
+    if (value.isEmpty())
+        return google();
+    const QUrl root(value, QUrl::StrictMode);
+    const bool isWebScheme = root.scheme() == QLatin1StringView("http") || root.scheme() == QLatin1StringView("https");
+    // "/" is the root itself; anything more would be silently dropped.
+    const bool isRoot = root.isValid() && isWebScheme && !root.host().isEmpty() && root.userInfo().isEmpty()
+        && (root.path().isEmpty() || root.path() == QLatin1StringView("/")) && !root.hasQuery() && !root.hasFragment();
+    if (!isRoot)
+        throw ConfigurationError(QString::fromLatin1(serviceRootVariable), value,
+                                 QStringLiteral("it must be an http or https address of a host, with an optional "
+                                                "port and no path, such as http://127.0.0.1:8765"));
+    if (!carriesSecretsSafely(root))
+        throw ConfigurationError(QString::fromLatin1(serviceRootVariable), value, secureTransportRequirement());
+    return google().withServiceRoot(root);
 }
 
 GoogleServiceEndpoints GoogleServiceEndpoints::withServiceRoot(const QUrl& root) const
@@ -56,6 +72,16 @@ std::optional<QUrl> GoogleServiceEndpoints::standInRoot() const
     if (*this == google())
         return std::nullopt;
     return tokenEndpoint.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
+}
+
+std::optional<QString> GoogleServiceEndpoints::standInName() const
+{
+    const std::optional<QUrl> root = standInRoot();
+    if (!root)
+        return std::nullopt;
+    // A digest keeps names short, and fit for a file name, whatever the root.
+    const QByteArray digest = QCryptographicHash::hash(root->toString().toUtf8(), QCryptographicHash::Sha256);
+    return QString::fromLatin1(digest.toHex().left(16));
 }
 
 } // namespace orvane

@@ -1,7 +1,9 @@
 #include "signin/OAuthConfiguration.h"
 
+#include "support/ConfigurationError.h"
 #include "support/FileError.h"
 #include "routing/GoogleServiceEndpoints.h"
+#include "routing/SecureTransport.h"
 #include "support/JsonDecoding.h"
 #include "routing/OrvaneError.h"
 
@@ -49,6 +51,21 @@ OAuthConfiguration fromFile(const QString& path)
     }
 }
 
+QString tokenEndpointSetting(const QString& path)
+{
+    return QStringLiteral("tokenEndpointURL in \u201C%1\u201D").arg(path);
+}
+
+// The token endpoint receives the authorisation code and the refresh token:
+// an address that would carry them in clear text over a network is refused.
+OAuthConfiguration requireSecureTokenEndpoint(OAuthConfiguration configuration, const QString& setting)
+{
+    const std::optional<QUrl>& endpoint = configuration.tokenEndpointURL;
+    if (endpoint && !carriesSecretsSafely(*endpoint))
+        throw ConfigurationError(setting, endpoint->toString(), secureTransportRequirement());
+    return configuration;
+}
+
 } // namespace
 
 QStringList OAuthConfiguration::defaultScopes()
@@ -60,12 +77,12 @@ OAuthConfiguration OAuthConfiguration::load(const Environment& environment, cons
                                             const ApplicationBundle& bundle)
 {
     if (std::optional<OAuthConfiguration> configuration = fromEnvironment(environment))
-        return *std::move(configuration);
+        return requireSecureTokenEndpoint(*std::move(configuration), QString::fromLatin1(tokenEndpointURLVariable));
     const QString applicationSupportPath = applicationSupportURL.toLocalFile();
     if (!applicationSupportPath.isEmpty() && QFileInfo::exists(applicationSupportPath))
-        return fromFile(applicationSupportPath);
+        return requireSecureTokenEndpoint(fromFile(applicationSupportPath), tokenEndpointSetting(applicationSupportPath));
     if (const std::optional<QString> resource = bundle.resourcePath(QStringLiteral("GoogleOAuth"), QStringLiteral("json")))
-        return fromFile(*resource);
+        return requireSecureTokenEndpoint(fromFile(*resource), tokenEndpointSetting(*resource));
     throw OrvaneError::missingOAuthClientID();
 }
 

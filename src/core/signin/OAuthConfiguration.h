@@ -33,7 +33,8 @@ struct OAuthConfiguration {
     // a client ID, else the file at applicationSupportURL when it exists, else
     // the bundle's GoogleOAuth.json. Throws OrvaneError::missingOAuthClientID
     // when none applies, FileError or DecodingError for a file that is there
-    // but unusable.
+    // but unusable, ConfigurationError for a token endpoint that would carry
+    // tokens in clear text over a network.
     static OAuthConfiguration load(const Environment& environment, const QUrl& applicationSupportURL,
                                    const ApplicationBundle& bundle);
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -72,6 +73,30 @@ TEST_F(LauncherTest, WithoutTheApplicationBesideItSaysWhatIsMissing)
     EXPECT_EQ(QString::fromLocal8Bit(launcher.readAllStandardError()).trimmed(),
               u"orvane: cannot start %1: No such file or directory"_s.arg(
                   installation.filePath(u"libexec/orvane/orvane-app"_s)));
+}
+
+TEST_F(LauncherTest, AServiceRootThatIsNotAnAddressEndsLauncherAndApplicationWithStatus2BeforeAnythingOpens)
+{
+    const QString application = QDir::cleanPath(QFileInfo(orvaneExecutable()).dir().filePath(
+        u"../libexec/orvane/orvane-app"_s));
+    for (const QString& program : {orvaneExecutable(), application}) {
+        QProcessEnvironment badRoot = environment();
+        badRoot.insert(u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"127.0.0.1:8765"_s);
+        QProcess orvane;
+        orvane.setProcessEnvironment(badRoot);
+        orvane.start(program, {u"/home/aki/report.csv"_s});
+
+        ASSERT_TRUE(orvane.waitForFinished(timeoutMilliseconds)) << program.toStdString();
+        EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit) << program.toStdString();
+        EXPECT_EQ(orvane.exitCode(), 2) << program.toStdString();
+        EXPECT_EQ(QString::fromUtf8(orvane.readAllStandardError()),
+                  u"orvane: ORVANE_GOOGLE_SERVICE_ROOT is \u201C127.0.0.1:8765\u201D, which Orvane cannot use: it must "
+                  u"be an http or https address of a host, with an optional port and no path, such as "
+                  u"http://127.0.0.1:8765.\n"_s)
+            << program.toStdString();
+        EXPECT_TRUE(QDir(runtime.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            << "no socket, no lock: nothing was opened";
+    }
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #include "support/DecodingError.h"
 #include "routing/FileRouting.h"
+#include "routing/GoogleServiceEndpoints.h"
 #include "routing/OrvaneError.h"
+#include "support/ConfigurationError.h"
 
+#include <QCryptographicHash>
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
@@ -177,7 +180,7 @@ TEST(GoogleServiceEndpoints, ServiceRootMovesEveryEndpointButNotTheScope)
     EXPECT_EQ(GoogleServiceEndpoints::driveFileScope(), u"https://www.googleapis.com/auth/drive.file"_s);
 
     EXPECT_EQ(GoogleServiceEndpoints::fromEnvironment({}), GoogleServiceEndpoints::google());
-    EXPECT_EQ(GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"not a url"_s}}),
+    EXPECT_EQ(GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, QString()}}),
               GoogleServiceEndpoints::google());
     EXPECT_EQ(GoogleServiceEndpoints::google().driveUploadEndpoint,
               QUrl(u"https://www.googleapis.com/upload/drive/v3/files"_s));
@@ -194,4 +197,55 @@ TEST(OrvaneError, EqualityComparesCaseAndText)
               u"Google Drive did not return a file ID."_s);
     EXPECT_STREQ(OrvaneError::oauthStateMismatch().what(),
                  "The Google OAuth callback did not match this sign-in attempt.");
+}
+
+TEST(GoogleServiceEndpoints, AServiceRootThatIsNotAnAddressOfAHostIsRefusedNeverGoogle)
+{
+    const QString requirement = u"it must be an http or https address of a host, with an optional port and no path, "
+                                u"such as http://127.0.0.1:8765"_s;
+    for (const QString& root : {u"127.0.0.1:8765"_s, u"localhost"_s, u"ftp://127.0.0.1:8765"_s, u"http://"_s,
+                                u"http://127.0.0.1:8765/drive"_s, u"http://127.0.0.1:8765?x=1"_s,
+                                u"http://aki@127.0.0.1:8765"_s, u"http://127.0.0.1:99999"_s, u"not a url"_s}) {
+        try {
+            GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, root}});
+            ADD_FAILURE() << "accepted " << root.toStdString();
+        } catch (const ConfigurationError& error) {
+            EXPECT_EQ(error.localizedDescription(),
+                      u"ORVANE_GOOGLE_SERVICE_ROOT is \u201C%1\u201D, which Orvane cannot use: %2."_s.arg(root, requirement));
+        }
+    }
+    // The root path is no path.
+    EXPECT_EQ(GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"http://127.0.0.1:8765/"_s}}),
+              GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"http://127.0.0.1:8765"_s}}));
+}
+
+TEST(GoogleServiceEndpoints, TokensTravelOnlyOverHttpsOrToThisComputer)
+{
+    for (const QString& root : {u"https://google.stand-in.example"_s, u"http://127.0.0.1:8765"_s, u"http://127.8.9.10"_s,
+                                u"http://[::1]:8765"_s, u"http://localhost:8765"_s, u"http://LocalHost"_s})
+        EXPECT_NO_THROW(GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, root}}))
+            << root.toStdString();
+    for (const QString& root : {u"http://google.stand-in.example"_s, u"http://192.168.1.2:8765"_s,
+                                u"http://128.0.0.1"_s, u"http://[::2]"_s, u"http://localhost.example"_s}) {
+        try {
+            GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, root}});
+            ADD_FAILURE() << "accepted " << root.toStdString();
+        } catch (const ConfigurationError& error) {
+            EXPECT_EQ(error.localizedDescription(),
+                      u"ORVANE_GOOGLE_SERVICE_ROOT is \u201C%1\u201D, which Orvane cannot use: tokens travel only "
+                      u"over https, or over http to this computer (localhost, 127.0.0.0/8 or ::1)."_s.arg(root));
+        }
+    }
+}
+
+TEST(GoogleServiceEndpoints, AStandInIsNamedByADigestOfItsRoot)
+{
+    const auto nameFor = [](const QString& root) {
+        return GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, root}}).standInName();
+    };
+    EXPECT_EQ(GoogleServiceEndpoints::google().standInName(), std::nullopt);
+    // The first 16 hexadecimal digits of the SHA-256 of "http://127.0.0.1:8765".
+    EXPECT_EQ(nameFor(u"http://127.0.0.1:8765"_s), QString::fromLatin1(QCryptographicHash::hash("http://127.0.0.1:8765", QCryptographicHash::Sha256).toHex().left(16)));
+    EXPECT_EQ(nameFor(u"http://127.0.0.1:8765/"_s), nameFor(u"http://127.0.0.1:8765"_s));
+    EXPECT_NE(nameFor(u"http://127.0.0.1:8766"_s), nameFor(u"http://127.0.0.1:8765"_s));
 }

@@ -1,3 +1,4 @@
+#include "support/ConfigurationError.h"
 #include "support/DecodingError.h"
 #include "support/FileError.h"
 #include "signin/OAuthConfiguration.h"
@@ -72,6 +73,35 @@ TEST_F(OAuthConfigurationLoad, TakesEnvironmentValuesUnchanged)
     EXPECT_EQ(configuration.clientID, u"  "_s);
     EXPECT_EQ(configuration.clientSecret, QString());
     EXPECT_EQ(configuration.tokenEndpointURL, std::nullopt);
+}
+
+TEST_F(OAuthConfigurationLoad, ATokenEndpointThatWouldCarryTokensInClearTextIsRefused)
+{
+    const QString requirement = u"which Orvane cannot use: tokens travel only over https, or over http to this "
+                                u"computer (localhost, 127.0.0.0/8 or ::1)."_s;
+    const auto refusal = [this](const Environment& environment) {
+        try {
+            load(environment);
+        } catch (const ConfigurationError& error) {
+            return error.localizedDescription();
+        }
+        return u"accepted"_s;
+    };
+    const Environment insecure{{u"ORVANE_GOOGLE_CLIENT_ID"_s, u"id"_s},
+                               {u"ORVANE_GOOGLE_TOKEN_ENDPOINT_URL"_s, u"http://auth.example.com/token"_s}};
+    EXPECT_EQ(refusal(insecure),
+              u"ORVANE_GOOGLE_TOKEN_ENDPOINT_URL is \u201Chttp://auth.example.com/token\u201D, "_s + requirement);
+
+    writeApplicationSupportFile(R"({"clientID":"id","tokenEndpointURL":"ftp://auth.example.com/token","scopes":[]})");
+    EXPECT_EQ(refusal({}), u"tokenEndpointURL in \u201C%1\u201D is \u201Cftp://auth.example.com/token\u201D, "_s.arg(
+                               applicationSupportURL().toLocalFile())
+                               + requirement);
+
+    for (const QString& endpoint : {u"http://127.0.0.1:9000/token"_s, u"http://localhost/token"_s,
+                                    u"https://auth.example.com/token"_s}) {
+        writeApplicationSupportFile(R"({"clientID":"id","tokenEndpointURL":")" + endpoint.toUtf8() + R"(","scopes":[]})");
+        EXPECT_EQ(load().tokenEndpointURL, QUrl(endpoint));
+    }
 }
 
 TEST_F(OAuthConfigurationLoad, IgnoresAnEmptyClientIDVariable)
