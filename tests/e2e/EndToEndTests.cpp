@@ -96,6 +96,7 @@ TEST_F(EndToEndTest, SignsInThroughTheBrowserUploadsAndOpensTheSheetsPageKeeping
     const QString filePath = QDir(desktop->profilePath()).filePath(u"files/Quarterly report.csv"_s);
     EXPECT_TRUE(state.contains(filePath.toUtf8())) << state.data();
     EXPECT_TRUE(state.contains(sheetsPage().toUtf8())) << state.data();
+    EXPECT_FALSE(QFile::exists(desktop->usersStateFilePath())) << "the stand-in's page is not the user's record";
 
     const std::optional<OAuthTokenSet> tokens = storedTokens();
     ASSERT_TRUE(tokens);

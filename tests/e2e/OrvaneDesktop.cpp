@@ -1,5 +1,6 @@
 #include "OrvaneDesktop.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,14 @@ QString OrvaneDesktop::writeFile(const QString& name, const QByteArray& content)
 }
 
 QString OrvaneDesktop::stateFilePath() const
+{
+    const QByteArray root = serviceRoot_.toString().toUtf8();
+    const QString standInName =
+        QString::fromLatin1(QCryptographicHash::hash(root, QCryptographicHash::Sha256).toHex().left(16));
+    return profile_.filePath(u"data/Orvane/stand-ins/%1/local-state.json"_s.arg(standInName));
+}
+
+QString OrvaneDesktop::usersStateFilePath() const
 {
     return profile_.filePath(u"data/Orvane/local-state.json"_s);
 }

@@ -29,7 +29,10 @@ public:
     QString writeFile(const QString& name, const QByteArray& content) const;
 
     QString profilePath() const { return profile_.path(); }
+    // Where an Orvane on this stand-in keeps its records, and where the user's
+    // own Orvane keeps them.
     QString stateFilePath() const;
+    QString usersStateFilePath() const;
     // The pages handed to the browser so far, in order.
     QStringList browserCalls() const;
     // The pages, once count of them have arrived: the browser runs apart

@@ -2,7 +2,6 @@
 
 #include "routing/GoogleServiceEndpoints.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -38,14 +37,10 @@ int milliseconds(std::chrono::milliseconds duration)
 QString SingleInstance::serverName(const Environment& environment)
 {
     // An Orvane pointed at a stand-in Google (the demo, tests) is a separate
-    // instance: files for the user's real Orvane must never reach it. A digest
-    // keeps the socket path short whatever the root.
+    // instance: files for the user's real Orvane must never reach it.
     QString instance = QStringLiteral("orvane");
-    if (const std::optional<QUrl> standInRoot = GoogleServiceEndpoints::fromEnvironment(environment).standInRoot()) {
-        const QByteArray root = standInRoot->toString().toUtf8();
-        const QByteArray digest = QCryptographicHash::hash(root, QCryptographicHash::Sha256);
-        instance += QLatin1Char('-') + QString::fromLatin1(digest.toHex().left(16));
-    }
+    if (const std::optional<QString> standIn = GoogleServiceEndpoints::fromEnvironment(environment).standInName())
+        instance += QLatin1Char('-') + *standIn;
 
     const QString runtimeDirectory = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtimeDirectory.isEmpty())

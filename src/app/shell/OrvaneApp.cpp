@@ -19,14 +19,14 @@ namespace orvane {
 OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
 {
     const Environment environment = processEnvironment();
+    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
     return {
         .defaults = defaults,
-        .paths = ApplicationPaths::standard(),
+        .paths = ApplicationPaths::standard(endpoints),
         .environment = environment,
         .bundle = ApplicationBundle::main(),
-        .tokenStore = std::make_shared<KeychainTokenStore>(
-            tokenStoreServiceName(GoogleServiceEndpoints::fromEnvironment(environment)),
-            KeychainTokenStore::defaultAccount()),
+        .tokenStore =
+            std::make_shared<KeychainTokenStore>(tokenStoreServiceName(endpoints), KeychainTokenStore::defaultAccount()),
         .openInBrowser = systemBrowserOpener(),
         .copyToClipboard = systemClipboardWriter(),
         .registerAsDefaultApplication = [registrar = DefaultApplicationRegistrar(environment)] {

@@ -4,10 +4,11 @@
 
 namespace orvane {
 
-ApplicationPaths ApplicationPaths::standard()
+ApplicationPaths ApplicationPaths::standard(const GoogleServiceEndpoints& endpoints)
 {
     return ApplicationPaths(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/')
-                            + applicationSupportDirectoryName);
+                                + applicationSupportDirectoryName,
+                            endpoints);
 }
 
 QUrl ApplicationPaths::applicationSupportDirectory() const
@@ -22,6 +23,8 @@ QUrl ApplicationPaths::item(const QString& name) const
 
 QUrl ApplicationPaths::defaultStateFileURL() const
 {
+    if (standInName_)
+        return item(QStringLiteral("stand-ins/%1/local-state.json").arg(*standInName_));
     return item(QStringLiteral("local-state.json"));
 }
 

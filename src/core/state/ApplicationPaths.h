@@ -1,7 +1,11 @@
 #pragma once
 
+#include "routing/GoogleServiceEndpoints.h"
+
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 namespace orvane {
 
@@ -12,15 +16,20 @@ public:
     static inline const QString applicationSupportDirectoryName = QStringLiteral("Orvane");
 
     // The platform's per-user data folder with "Orvane" appended
-    // (Linux: ~/.local/share/Orvane).
-    static ApplicationPaths standard();
+    // (Linux: ~/.local/share/Orvane), for an Orvane on these endpoints.
+    static ApplicationPaths standard(const GoogleServiceEndpoints& endpoints);
 
-    explicit ApplicationPaths(QString applicationSupportDirectory)
-        : applicationSupportDirectory_(std::move(applicationSupportDirectory))
+    explicit ApplicationPaths(QString applicationSupportDirectory,
+                              const GoogleServiceEndpoints& endpoints = GoogleServiceEndpoints::google())
+        : applicationSupportDirectory_(std::move(applicationSupportDirectory)), standInName_(endpoints.standInName())
     {
     }
 
     QUrl applicationSupportDirectory() const;
+    // local-state.json in the folder. An Orvane on a stand-in Google keeps its
+    // own in "stand-ins/<its name>" there, so that records of pages on a
+    // stand-in never mix with the user's real ones. Settings, the client
+    // registration and the samples hold no records and are shared.
     QUrl defaultStateFileURL() const;
     QUrl defaultOAuthClientConfigURL() const;
     QUrl samplesDirectory() const;
@@ -29,6 +38,7 @@ private:
     QUrl item(const QString& name) const;
 
     QString applicationSupportDirectory_;
+    std::optional<QString> standInName_;
 };
 
 } // namespace orvane

@@ -46,12 +46,12 @@ int main(int argc, char** argv)
         return 0;
 
     QSettings defaults(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
-    const ApplicationPaths paths = ApplicationPaths::standard();
+    const Environment environment = processEnvironment();
+    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
+    const ApplicationPaths paths = ApplicationPaths::standard(endpoints);
     JSONLocalStateStore stateStore(paths.defaultStateFileURL());
     QNetworkAccessManager network;
     orvane::testsupport::ScriptedBrowser signInBrowser;
-    const Environment environment = processEnvironment();
-    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::fromEnvironment(environment);
     AppModel model(AppModelServices{
         .preferencesStore = PreferencesStore(defaults),
         .stateStore = stateStore,

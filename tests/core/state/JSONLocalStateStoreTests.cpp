@@ -289,5 +289,27 @@ TEST(ApplicationPaths, NamesTheItemsOfTheDataFolder)
     EXPECT_EQ(paths.defaultStateFileURL(), QUrl(u"file:///home/aki/.local/share/Orvane/local-state.json"_s));
     EXPECT_EQ(paths.defaultOAuthClientConfigURL(), QUrl(u"file:///home/aki/.local/share/Orvane/oauth-client.json"_s));
     EXPECT_EQ(paths.samplesDirectory(), QUrl(u"file:///home/aki/.local/share/Orvane/Samples/"_s));
-    EXPECT_TRUE(ApplicationPaths::standard().defaultStateFileURL().toLocalFile().endsWith(u"/Orvane/local-state.json"_s));
+    EXPECT_TRUE(ApplicationPaths::standard(GoogleServiceEndpoints::google())
+                    .defaultStateFileURL()
+                    .toLocalFile()
+                    .endsWith(u"/Orvane/local-state.json"_s));
+}
+
+TEST(ApplicationPaths, AStandInGoogleKeepsAStateFileOfItsOwnWhateverTheDataFolder)
+{
+    const GoogleServiceEndpoints standIn =
+        GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"http://127.0.0.1:8765"_s}});
+    const ApplicationPaths paths(u"/home/aki/.local/share/Orvane"_s, standIn);
+    EXPECT_EQ(paths.defaultStateFileURL(),
+              QUrl(u"file:///home/aki/.local/share/Orvane/stand-ins/%1/local-state.json"_s.arg(*standIn.standInName())));
+    // Nothing else is kept apart: they hold no records.
+    EXPECT_EQ(paths.defaultOAuthClientConfigURL(), QUrl(u"file:///home/aki/.local/share/Orvane/oauth-client.json"_s));
+    EXPECT_EQ(paths.samplesDirectory(), QUrl(u"file:///home/aki/.local/share/Orvane/Samples/"_s));
+
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    EXPECT_EQ(ApplicationPaths::standard(standIn).defaultStateFileURL().toLocalFile(),
+              dataHome.filePath(u"Orvane/stand-ins/%1/local-state.json"_s.arg(*standIn.standInName())));
+    EXPECT_EQ(ApplicationPaths::standard(GoogleServiceEndpoints::google()).defaultStateFileURL().toLocalFile(),
+              dataHome.filePath(u"Orvane/local-state.json"_s));
 }
