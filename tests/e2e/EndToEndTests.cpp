@@ -65,7 +65,7 @@ TEST_F(EndToEndTest, FirstLaunchWithAFileBeforeOnboardingUploadsNothingAndShowsO
 {
     const auto orvane = start({writeFile(u"report.csv"_s, "a,b\n1,2\n")});
 
-    ASSERT_TRUE(orvane->waitForLine(u"Status: Complete setup before opening files from Finder."_s))
+    ASSERT_TRUE(orvane->waitForLine(u"Status: Complete setup before opening files from the file manager."_s))
         << orvane->output().toStdString();
     ASSERT_TRUE(orvane->waitForLine(u"Showing window: Orvane"_s)) << orvane->output().toStdString();
     EXPECT_TRUE(orvane->waitForLine(u"Onboarding shown"_s)) << orvane->output().toStdString();

@@ -17,8 +17,8 @@ ColumnLayout {
 
     HeaderBlock {
         Layout.fillWidth: true
-        title: "Finder のダブルクリック設定"
-        subtitle: "アプリの Info.plist は対応拡張子を登録します。既定アプリにするには Finder の「情報を見る」から Open With を Orvane に変更してください。"
+        title: PlatformTexts.doubleClickTitle
+        subtitle: PlatformTexts.doubleClickSubtitle
         systemImage: "cursorarrow.click.2"
     }
     InfoRows {
@@ -46,7 +46,7 @@ ColumnLayout {
         SymbolButton {
             objectName: "helpButton"
             large: true
-            text: "Finder での手動設定手順を表示"
+            text: PlatformTexts.doubleClickHelpButton
             symbol: "questionmark.circle"
             onClicked: step.helpRequested()
         }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Orvane
 
 // Shown in place of the recent files while Orvane has opened none.
 Item {
@@ -26,10 +27,11 @@ Item {
             font.weight: Font.DemiBold
         }
         Label {
+            objectName: "noRecentFilesHint"
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
-            text: "Open a supported CSV, Excel, Word, or PowerPoint file from Finder."
+            text: PlatformTexts.noRecentFilesHint
             color: Theme.secondaryText
             font.pixelSize: Theme.calloutSize
         }

@@ -29,7 +29,7 @@ Flickable {
         HeaderBlock {
             Layout.fillWidth: true
             title: "Orvane"
-            subtitle: "Finder で CSV / Office ファイルを開くと、Google Workspace にアップロードしてブラウザで開きます。元のローカルファイルは変更しません。"
+            subtitle: PlatformTexts.homeSubtitle
             systemImage: "doc.badge.arrow.up"
         }
         RowLayout {
@@ -51,7 +51,7 @@ Flickable {
         TipBanner {
             Layout.fillWidth: true
             title: "オンボーディングはいつでも見直せます"
-            message: "メニューバーの Orvane アイコンから「Onboarding」を選ぶと、Google 接続、保存先、ダブルクリック設定の手順を再確認できます。"
+            message: PlatformTexts.revisitOnboardingTip
             systemImage: "menubar.rectangle"
         }
         RecentFilesList {

@@ -98,7 +98,8 @@ Rectangle {
                     title: "Local State"
 
                     FootnoteText {
-                        text: "Recent mappings are stored in Application Support. Tokens are stored in macOS Keychain, not in local JSON files."
+                        objectName: "localStateNote"
+                        text: PlatformTexts.localStateNote
                     }
                 }
                 ErrorBanner {

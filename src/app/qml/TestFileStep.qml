@@ -36,7 +36,7 @@ ColumnLayout {
     TipBanner {
         Layout.fillWidth: true
         title: "あとから見直せます"
-        message: "オンボーディング完了後も、メニューバーの Orvane アイコンから「Onboarding」を選ぶとこの手順を再表示できます。"
+        message: PlatformTexts.revisitOnboardingLaterTip
         systemImage: "menubar.rectangle"
     }
 }

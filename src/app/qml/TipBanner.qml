@@ -24,6 +24,7 @@ BannerBox {
         font.weight: Font.DemiBold
     }
     Label {
+        objectName: "tipMessage"
         Layout.fillWidth: true
         text: banner.message
         wrapMode: Text.Wrap

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import Orvane
 
 // Onboarding, first step: what Orvane is and what it never does.
 ColumnLayout {
@@ -7,7 +8,7 @@ ColumnLayout {
 
     HeaderBlock {
         Layout.fillWidth: true
-        title: "Finder から Google Workspace へ"
+        title: PlatformTexts.welcomeTitle
         subtitle: "CSV / Office ファイルをダブルクリックすると、Google Drive にアップロードして Docs / Sheets / Slides で開きます。"
         systemImage: "doc.badge.arrow.up"
     }

@@ -436,7 +436,7 @@ void AppModel::completeOnboarding()
 {
     setHasCompletedOnboarding(true);
     setShowingOnboarding(false);
-    setStatusMessage(u"Orvane is ready. You can revisit onboarding from the menu bar."_s);
+    setStatusMessage(services_.platformTexts.readyToRevisitOnboarding());
 }
 
 void AppModel::makeOrvaneTheDefault()
@@ -471,7 +471,7 @@ void AppModel::showOnboardingIfSetupIsIncomplete()
     if (preferences_.hasCompletedOnboarding)
         return;
     setShowingOnboarding(true);
-    setStatusMessage(u"Complete setup before opening files from Finder."_s);
+    setStatusMessage(services_.platformTexts.completeSetupBeforeOpeningFiles());
 }
 
 void AppModel::openRecordURL(const QUrl& openURL)

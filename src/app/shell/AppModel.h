@@ -3,6 +3,7 @@
 #include "support/ApplicationBundle.h"
 #include "state/ApplicationPaths.h"
 #include "platform/DefaultApplicationRegistrar.h"
+#include "platform/PlatformTexts.h"
 #include "platform/DesktopServices.h"
 #include "support/Environment.h"
 #include "routing/GoogleServiceEndpoints.h"
@@ -50,6 +51,8 @@ struct AppModelServices {
     // Makes Orvane the file manager's application for the supported files;
     // none where the desktop has no such setting.
     DefaultApplicationRegistering registerAsDefaultApplication = nullptr;
+    // The status messages that name the desktop's parts.
+    PlatformTexts platformTexts = PlatformTexts();
     // Where the platform's file-open requests arrive.
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();

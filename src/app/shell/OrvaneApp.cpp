@@ -52,6 +52,9 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
           .bundle = services_.bundle,
           .endpoints = GoogleServiceEndpoints::fromEnvironment(services_.environment),
           .registerAsDefaultApplication = services_.registerAsDefaultApplication,
+          .platformTexts = PlatformTexts(PlatformTexts::thisDesktop, services_.hasSystemTray
+                                                                          ? PlatformTexts::MenuPlace::trayIcon
+                                                                          : PlatformTexts::MenuPlace::windowMenuButton),
           .launchIntents = services_.launchIntents,
           .openURLsNotification = services_.openURLsNotification,
       }),

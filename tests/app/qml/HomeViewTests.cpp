@@ -1,5 +1,6 @@
 #include "SampleRecords.h"
 #include "ViewFixture.h"
+#include "platform/PlatformTexts.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -193,6 +194,16 @@ TEST_F(HomeViewTest, TheBottomRowStaysInTheWindowWithTwelveFilesAndAnError)
         EXPECT_LE(shown->mapToScene(QPointF(0, shown->height())).y(), window.height()) << qPrintable(name);
     }
     EXPECT_GE(item(window, u"recentFilesListView"_s)->height(), 2 * 40);
+}
+
+TEST_F(HomeViewTest, TheTipAndThePlaceholderNameTheTrayAndTheFileManager)
+{
+    QQuickWindow& window = showHome();
+
+    const PlatformTexts texts(PlatformTexts::Desktop::linux, PlatformTexts::MenuPlace::trayIcon);
+    EXPECT_EQ(text(item(window, u"tipMessage"_s)), texts.revisitOnboardingTip());
+    EXPECT_EQ(text(item(window, u"noRecentFilesHint"_s)),
+              u"Open a supported CSV, Excel, Word, or PowerPoint file from the file manager."_s);
 }
 
 TEST_F(HomeViewTest, TheMenuButtonIsOnlyForDesktopsWithoutATray)

@@ -105,6 +105,15 @@ TEST_F(PreferencesViewTest, TheErrorBannerFollowsTheModelsError)
     EXPECT_FALSE(banner->isVisible());
 }
 
+TEST_F(PreferencesViewTest, TheLocalStateNoteNamesTheDataFolderAndTheSystemKeyring)
+{
+    QQuickWindow& window = showPreferences();
+
+    EXPECT_EQ(text(item(window, u"localStateNote"_s)),
+              u"Recent mappings are stored in ~/.local/share/Orvane. Tokens are stored in the system keyring, not in "
+              u"local JSON files."_s);
+}
+
 TEST_F(PreferencesViewTest, TheWindowIsTitledPreferencesAndKeepsItsWidth)
 {
     QQuickWindow& window = showPreferences();

@@ -68,7 +68,7 @@ TEST_F(AppModelLaunchTest, FilesDeliveredBeforeTheModelExistsAndBeforeOnboarding
     makeModel();
     ASSERT_TRUE(waitUntil([this] { return mainWindowRequests == 1; })) << "after the window layer installed its handler";
 
-    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from the file manager."_s);
     EXPECT_TRUE(tracker.pendingFileOpenRequestURLs().isEmpty());
     EXPECT_TRUE(browserCalls.isEmpty());
 }
@@ -81,7 +81,7 @@ TEST_F(AppModelLaunchTest, FilesBeforeOnboardingAreDroppedNotKept)
     delegate.openURLs({sales});
     ASSERT_TRUE(waitUntil([this] { return mainWindowRequests == 1; }));
 
-    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from the file manager."_s);
     EXPECT_TRUE(model->isShowingOnboarding());
     EXPECT_TRUE(tracker.pendingFileOpenRequestURLs().isEmpty());
     EXPECT_TRUE(browserCalls.isEmpty());
@@ -108,7 +108,7 @@ TEST_F(AppModelLaunchTest, ReopenBeforeOnboardingShowsOnboarding)
     ASSERT_TRUE(waitUntil([this] { return mainWindowRequests == 1; }));
 
     EXPECT_TRUE(model->isShowingOnboarding());
-    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from the file manager."_s);
 }
 
 TEST_F(AppModelLaunchTest, URLsThatAreNotFilesAreTakenForAReopen)

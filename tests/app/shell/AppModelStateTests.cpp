@@ -66,7 +66,7 @@ TEST_F(AppModelTest, CompletingOnboardingIsSavedAndShowsTheHomeView)
     EXPECT_TRUE(PreferencesStore(defaults).load().hasCompletedOnboarding);
     EXPECT_TRUE(model->hasCompletedOnboarding());
     EXPECT_FALSE(model->isShowingOnboarding());
-    EXPECT_EQ(model->statusMessage(), u"Orvane is ready. You can revisit onboarding from the menu bar."_s);
+    EXPECT_EQ(model->statusMessage(), u"Orvane is ready. You can revisit onboarding from the tray icon."_s);
 }
 
 TEST_F(AppModelTest, OnboardingIsShownAgainOnlyWhileSetupIsIncomplete)
@@ -81,7 +81,7 @@ TEST_F(AppModelTest, OnboardingIsShownAgainOnlyWhileSetupIsIncomplete)
     model->setHasCompletedOnboarding(false);
     model->showOnboardingIfSetupIsIncomplete();
     EXPECT_TRUE(model->isShowingOnboarding());
-    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from the file manager."_s);
 }
 
 TEST_F(AppModelTest, CopyWithoutAnOpenedFileSetsOnlyTheError)

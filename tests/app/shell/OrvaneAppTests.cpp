@@ -92,7 +92,7 @@ TEST_F(OrvaneAppTest, HalfASecondAfterLaunchTheMainWindowShowsOnboardingUntilSet
     ASSERT_TRUE(waitUntil([&orvane] { return orvane.mainWindow().isVisible(); }));
 
     EXPECT_TRUE(orvane.model().isShowingOnboarding());
-    EXPECT_EQ(orvane.model().statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(orvane.model().statusMessage(), u"Complete setup before opening files from the file manager."_s);
     EXPECT_FALSE(orvane.preferencesWindow().isVisible());
 }
 

@@ -145,7 +145,7 @@ TEST_F(MenuBarMenuTest, OpenOrvaneShowsOnboardingBeforeSetupIsComplete)
     action(u"Open Orvane"_s)->trigger();
 
     EXPECT_TRUE(model->isShowingOnboarding());
-    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from Finder."_s);
+    EXPECT_EQ(model->statusMessage(), u"Complete setup before opening files from the file manager."_s);
     EXPECT_EQ(mainWindowShown, 1);
 }
 
