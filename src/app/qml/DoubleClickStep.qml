@@ -51,15 +51,17 @@ ColumnLayout {
             onClicked: step.helpRequested()
         }
     }
-    // Green, with room for the whole list of file types it names.
+    // Green, with room for the whole list of file types it names. Both
+    // banners show what making Orvane the default came to, never a later
+    // status or error of something else.
     BannerBox {
         id: madeDefault
 
-        readonly property string message: AppModel.statusMessage
+        readonly property string message: AppModel.defaultApplicationReport
 
         objectName: "madeDefaultBanner"
         Layout.fillWidth: true
-        visible: step.didAskForDefault && AppModel.lastError === ""
+        visible: step.didAskForDefault && message !== "" && !AppModel.didMakingDefaultFail
         tint: Theme.green
         tintOpacity: 0.12
         padding: 12
@@ -79,7 +81,7 @@ ColumnLayout {
     ErrorBanner {
         objectName: "makeDefaultErrorBanner"
         Layout.fillWidth: true
-        visible: step.didAskForDefault && AppModel.lastError !== ""
-        message: AppModel.lastError
+        visible: step.didAskForDefault && AppModel.didMakingDefaultFail
+        message: AppModel.defaultApplicationReport
     }
 }

@@ -448,22 +448,34 @@ QCoro::Task<> AppModel::doMakeOrvaneTheDefault()
 {
     setLastError(std::nullopt);
     if (!services_.registerAsDefaultApplication) {
-        setLastError(u"This desktop has no default application setting Orvane can change."_s);
+        reportMakingDefault(statusMessage_, u"This desktop has no default application setting Orvane can change."_s);
         co_return;
     }
-    setStatusMessage(u"Making Orvane the default application..."_s);
+    reportMakingDefault(u"Making Orvane the default application..."_s);
     try {
         co_await services_.registerAsDefaultApplication();
         QStringList extensions;
         for (const FileRoute& route : FileRouter::supportedRoutes())
             extensions.append(u'.' + route.fileExtension);
         const QString last = extensions.takeLast();
-        setStatusMessage(u"Orvane is now the default application for "_s + extensions.join(u", "_s) + u" and "_s
-                         + last + u" files."_s);
+        reportMakingDefault(u"Orvane is now the default application for "_s + extensions.join(u", "_s) + u" and "_s
+                            + last + u" files."_s);
     } catch (const std::exception& error) {
-        setLastError(friendlyError(error));
-        setStatusMessage(u"Could not make Orvane the default application"_s);
+        reportMakingDefault(u"Could not make Orvane the default application"_s, friendlyError(error));
     }
+}
+
+void AppModel::reportMakingDefault(const QString& statusMessage, const std::optional<QString>& error)
+{
+    if (error)
+        setLastError(error);
+    setStatusMessage(statusMessage);
+    const QString report = error.value_or(statusMessage);
+    if (report == defaultApplicationReport_ && error.has_value() == didMakingDefaultFail_)
+        return;
+    defaultApplicationReport_ = report;
+    didMakingDefaultFail_ = error.has_value();
+    Q_EMIT defaultApplicationReportChanged();
 }
 
 void AppModel::showOnboardingIfSetupIsIncomplete()

@@ -90,6 +90,11 @@ class AppModel final : public QObject {
     Q_PROPERTY(QUrl lastOpenedURL READ lastOpenedURLForViews NOTIFY recentRecordsChanged)
     Q_PROPERTY(QString googleConnectionStatusTitle READ googleConnectionStatusTitle NOTIFY
                    googleConnectionStatusTitleChanged)
+    // What the last "Make Orvane the default" came to: under way, done, or
+    // why it failed; empty until it is asked for. Unlike the status line and
+    // lastError, nothing else ever writes it.
+    Q_PROPERTY(QString defaultApplicationReport READ defaultApplicationReport NOTIFY defaultApplicationReportChanged)
+    Q_PROPERTY(bool didMakingDefaultFail READ didMakingDefaultFail NOTIFY defaultApplicationReportChanged)
 
 public:
     static constexpr qsizetype recentRecordsLimit = 12;
@@ -138,6 +143,8 @@ public:
     void setShowingOnboarding(bool isShowingOnboarding);
     // "Google account connected", "Waiting for Google sign-in" or "Not connected".
     QString googleConnectionStatusTitle() const;
+    const QString& defaultApplicationReport() const { return defaultApplicationReport_; }
+    bool didMakingDefaultFail() const { return didMakingDefaultFail_; }
 
     // Installed by the window layer: bring the main window to the front, show
     // the preferences window.
@@ -183,6 +190,7 @@ Q_SIGNALS:
     void didOpenSampleFileChanged();
     void isShowingOnboardingChanged();
     void googleConnectionStatusTitleChanged();
+    void defaultApplicationReportChanged();
     // One file's open has ended, so the next may begin.
     void openEnded();
 
@@ -211,6 +219,8 @@ private:
     // isConnected as an action decided it, which the start-up check no longer overrides.
     void decideConnected(bool isConnected);
     void setDidOpenSampleFile(bool didOpenSampleFile);
+    // Says it on the status line (or as the error) and in the report.
+    void reportMakingDefault(const QString& statusMessage, const std::optional<QString>& error = std::nullopt);
 
     AppModelServices services_;
     WebBrowser browser_;
@@ -231,6 +241,8 @@ private:
     bool isConnectionDecided_ = false;
     bool didOpenSampleFile_ = false;
     bool isShowingOnboarding_ = false;
+    QString defaultApplicationReport_;
+    bool didMakingDefaultFail_ = false;
 };
 
 } // namespace orvane

@@ -255,6 +255,43 @@ TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManual
     EXPECT_TRUE(item(window, u"helpButton"_s)->isVisible());
 }
 
+TEST_F(OnboardingViewTest, TheDefaultApplicationBannersShowWhatMakingOrvaneTheDefaultCameToAndNothingLater)
+{
+    QStringList outcomes{u"done"_s, u"refused"_s};
+    registerAsDefaultApplication = [&outcomes]() -> QCoro::Task<> {
+        if (outcomes.takeFirst() == u"refused"_s)
+            throw DefaultApplicationError(u"xdg-mime failed with status 4."_s);
+        co_return;
+    };
+    QQuickWindow& window = showOnboarding();
+    chooseStep(window, u"doubleClick"_s);
+    QQuickItem* madeDefault = item(window, u"madeDefaultBanner"_s);
+    QQuickItem* failed = item(window, u"makeDefaultErrorBanner"_s);
+    click(window, item(window, u"makeDefaultButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return model->statusMessage().startsWith(u"Orvane is now"_s); }));
+    const QString done = model->statusMessage();
+
+    // A file handed over before setup is complete, then a failed action.
+    model->openFiles({writeFile(u"report.csv"_s, "a\n")});
+    ASSERT_TRUE(waitUntil([this, &done] { return model->statusMessage() != done; }));
+    model->copyLastOpenedURL();
+    settle(window);
+
+    EXPECT_TRUE(madeDefault->isVisible());
+    EXPECT_EQ(madeDefault->property("message"), done);
+    EXPECT_FALSE(failed->isVisible());
+
+    click(window, item(window, u"makeDefaultButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return model->statusMessage() == u"Could not make Orvane the default application"_s; }));
+    model->copyLastOpenedURL();
+    settle(window);
+
+    EXPECT_FALSE(madeDefault->isVisible());
+    EXPECT_TRUE(failed->isVisible());
+    EXPECT_EQ(failed->property("message"),
+              u"Orvane could not make itself the default application: xdg-mime failed with status 4."_s);
+}
+
 TEST_F(OnboardingViewTest, EveryKeystrokeInTheRootFolderFieldReachesTheModelAndAnEmptyNameStaysEmpty)
 {
     QQuickWindow& window = showOnboarding();
