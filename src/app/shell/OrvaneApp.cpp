@@ -104,6 +104,7 @@ void OrvaneApp::showTrayItem()
         MenuBarIcon::icon(services_.bundle, QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText)));
     trayItem_->setToolTip(u"Orvane"_s);
     trayItem_->setContextMenu(&menu_.menu());
+    menu_.setTitleReader(titleReaderOf(menu_.menu()));
     // The menu opens with the secondary button; the primary one opens Orvane,
     // as trays on Linux desktops expect.
     QObject::connect(trayItem_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {

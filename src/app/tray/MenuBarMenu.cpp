@@ -20,38 +20,50 @@ MenuBarMenu::MenuBarMenu(AppModel& model, std::function<void()> showMainWindow, 
     rebuild();
 }
 
+void MenuBarMenu::setTitleReader(MenuTitleReader reader)
+{
+    titleReader_ = reader;
+    rebuild();
+}
+
+template<typename... Action>
+QAction* MenuBarMenu::addItem(const QString& title, Action&&... action)
+{
+    return menu_.addAction(literalMenuTitle(title, titleReader_), std::forward<Action>(action)...);
+}
+
 void MenuBarMenu::rebuild()
 {
     menu_.clear();
 
-    menu_.addAction(symbol(u"macwindow"_s), u"Open Orvane"_s, this, &MenuBarMenu::openOrvane);
-    QAction* copyURL = menu_.addAction(symbol(u"link"_s), u"Copy Last Google URL"_s, &model_,
-                                       &AppModel::copyLastOpenedURL);
+    addItem(u"Open Orvane"_s, this, &MenuBarMenu::openOrvane)->setIcon(symbol(u"macwindow"_s));
+    QAction* copyURL = addItem(u"Copy Last Google URL"_s, &model_, &AppModel::copyLastOpenedURL);
+    copyURL->setIcon(symbol(u"link"_s));
     copyURL->setEnabled(model_.lastOpenedURL().has_value());
     menu_.addSeparator();
 
     addRecentFiles();
     menu_.addSeparator();
 
-    menu_.addAction(symbol(u"gearshape"_s), u"Preferences"_s, &model_, &AppModel::showPreferencesWindow);
-    menu_.addAction(symbol(u"sparkles"_s), u"Onboarding"_s, this, &MenuBarMenu::reviewOnboarding);
+    addItem(u"Preferences"_s, &model_, &AppModel::showPreferencesWindow)->setIcon(symbol(u"gearshape"_s));
+    addItem(u"Onboarding"_s, this, &MenuBarMenu::reviewOnboarding)->setIcon(symbol(u"sparkles"_s));
     menu_.addSeparator();
 
-    menu_.addAction(u"Quit Orvane"_s, this, [this] { quit_(); });
+    addItem(u"Quit Orvane"_s, this, [this] { quit_(); });
 }
 
 void MenuBarMenu::addRecentFiles()
 {
     const QList<LocalFileRecord>& records = model_.recentRecords();
     if (records.isEmpty()) {
-        menu_.addAction(u"No recent files"_s)->setEnabled(false);
+        addItem(u"No recent files"_s)->setEnabled(false);
         return;
     }
     // A heading that exported menus keep too: an item that does nothing.
-    menu_.addAction(u"Recent Files"_s)->setEnabled(false);
+    addItem(u"Recent Files"_s)->setEnabled(false);
     for (const LocalFileRecord& record : records.first(std::min(records.size(), recentFilesShown))) {
-        menu_.addAction(QFileInfo(record.localFilePath).fileName(), &model_,
-                        [this, openURL = record.openURL] { model_.openRecordURL(openURL); });
+        addItem(QFileInfo(record.localFilePath).fileName(), &model_,
+                [this, openURL = record.openURL] { model_.openRecordURL(openURL); });
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tray/LiteralMenuTitle.h"
+
 #include <QMenu>
 #include <QObject>
 
@@ -26,6 +28,10 @@ public:
 
     QMenu& menu() { return menu_; }
 
+    // Who draws the titles (Qt unless the menu is handed to the desktop's
+    // tray); every title, file names included, is shown as it is.
+    void setTitleReader(MenuTitleReader reader);
+
     // Replaces every item with ones that show the model as it is now.
     void rebuild();
     // "Open Orvane": the main window, with onboarding until setup is complete
@@ -34,6 +40,8 @@ public:
 
 private:
     void addRecentFiles();
+    template<typename... Action>
+    QAction* addItem(const QString& title, Action&&... action);
     void reviewOnboarding();
     QIcon symbol(const QString& name) const;
 
@@ -41,6 +49,7 @@ private:
     std::function<void()> showMainWindow_;
     std::function<void()> quit_;
     QMenu menu_;
+    MenuTitleReader titleReader_ = MenuTitleReader::qtMenu;
 };
 
 } // namespace orvane

@@ -1,4 +1,5 @@
 #include "AppModelFixture.h"
+#include "PaintedText.h"
 #include "tray/MenuBarMenu.h"
 #include "SampleRecords.h"
 
@@ -24,13 +25,15 @@ QStringList entries(const QMenu& menu)
 
 class MenuBarMenuTest : public AppModelTest {
 protected:
-    void storeRecords(qsizetype count)
+    void storeRecords(qsizetype count) { storeRecords(count, u"/home/aki/Reports/report-%1.csv"_s); }
+
+    // Records whose paths are pathPattern with 1, 2, … in place of %1.
+    void storeRecords(qsizetype count, const QString& pathPattern)
     {
         QList<LocalFileRecord> records;
         const QDateTime now = QDateTime::currentDateTimeUtc();
         for (qsizetype index = 0; index < count; ++index) {
-            LocalFileRecord record =
-                sampleRecord(u"/home/aki/Reports/report-%1.csv"_s.arg(index + 1), now.addSecs(-60 * (index + 1)));
+            LocalFileRecord record = sampleRecord(pathPattern.arg(index + 1), now.addSecs(-60 * (index + 1)));
             record.openURL = QUrl(u"https://docs.google.com/spreadsheets/d/report-%1/edit"_s.arg(index + 1));
             records.append(record);
         }
@@ -173,6 +176,19 @@ TEST_F(MenuBarMenuTest, PreferencesAndQuitReachTheirHandlers)
     EXPECT_EQ(preferencesShown, 1);
     EXPECT_EQ(quitRequests, 1);
     EXPECT_EQ(mainWindowShown, 0);
+}
+
+TEST_F(MenuBarMenuTest, FileNamesAreShownAsTheyAreWithoutTakingALetterForAShortcut)
+{
+    storeRecords(1, u"/home/aki/Reports/P&L_Q%1 R&D.csv"_s);
+    makeMenu();
+
+    const QStringList shown = paintedLines(menuBarMenu->menu());
+
+    EXPECT_TRUE(shown.contains(u"P&L_Q1 R&D.csv"_s)) << qPrintable(shown.join(u" | "_s));
+    EXPECT_EQ(shown.mid(0, 2), (QStringList{u"Open Orvane"_s, u"Copy Last Google URL"_s}));
+    menuBarMenu->menu().actions().at(4)->trigger();
+    EXPECT_EQ(browserCalls, (QList<QUrl>{QUrl(u"https://docs.google.com/spreadsheets/d/report-1/edit"_s)}));
 }
 
 TEST_F(MenuBarMenuTest, EveryActionableItemButTheFilesAndQuitHasASymbol)
