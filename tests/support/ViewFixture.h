@@ -34,6 +34,11 @@ protected:
     // Waits for the window's layouts after a change of the model or the view.
     static void settle(QQuickWindow& window);
     static QString text(QQuickItem* item) { return item->property("text").toString(); }
+    // Visible texts and pictures that the window's edge, or the edge of an
+    // area they sit in, cuts through: part shows and part does not. An area
+    // that scrolls may cut what it can still scroll to, while it shows its
+    // scroll bar. One line per piece: what it shows, or its name.
+    static QStringList cutOffContent(QQuickWindow& window);
 
     std::unique_ptr<ViewEngine> engine;
     std::unique_ptr<WindowPresenter> mainWindow;

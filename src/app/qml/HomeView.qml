@@ -5,74 +5,88 @@ import Orvane
 
 // The main window once setup is complete: what Orvane does, the connection
 // and the opening mode, the recent files, the last error and the status.
-// Everything fits from the usual window size up, the recent files taking the
-// room there is; a window shorter than that scrolls instead of cutting off
-// the bottom row.
-Flickable {
-    id: page
+// The bottom row stays at the window's bottom edge; above it everything fits
+// from the smallest window size up, an error banner included, the recent
+// files taking the room there is. Where it cannot (no files yet, whose
+// placeholder keeps its height), the page scrolls and shows its scroll bar.
+Item {
+    id: home
 
     objectName: "homeView"
-    contentWidth: width
-    contentHeight: Math.max(height, content.implicitHeight + 2 * 28)
-    boundsBehavior: Flickable.StopAtBounds
-    clip: true
-    ScrollBar.vertical: ScrollBar {}
 
     ColumnLayout {
-        id: content
-        x: 28
-        y: 28
-        width: page.width - 2 * 28
-        height: page.contentHeight - 2 * 28
-        spacing: 22
+        anchors.fill: parent
+        spacing: 0
 
-        HeaderBlock {
-            Layout.fillWidth: true
-            title: "Orvane"
-            subtitle: PlatformTexts.homeSubtitle
-            systemImage: "doc.badge.arrow.up"
-        }
-        RowLayout {
-            spacing: 8
+        Flickable {
+            id: page
 
-            StatusPill {
-                objectName: "connectionPill"
-                title: AppModel.isConnected ? "Google connected" : "Google not connected"
-                systemImage: AppModel.isConnected ? "checkmark.circle.fill" : "exclamationmark.circle.fill"
-                isPositive: AppModel.isConnected
-            }
-            StatusPill {
-                objectName: "modePill"
-                title: AppModel.officeOpenMode === "officePreserved" ? "Office format mode" : "Google format mode"
-                systemImage: "slider.horizontal.3"
-                isPositive: true
-            }
-        }
-        TipBanner {
-            Layout.fillWidth: true
-            title: "オンボーディングはいつでも見直せます"
-            message: PlatformTexts.revisitOnboardingTip
-            systemImage: "menubar.rectangle"
-        }
-        RecentFilesList {
-            id: recentFiles
+            objectName: "homePage"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            records: AppModel.recentRecords
-        }
-        ErrorBanner {
-            objectName: "errorBanner"
-            Layout.fillWidth: true
-            visible: AppModel.lastError !== ""
-            message: AppModel.lastError
-        }
-        // Pushes the bottom row down while the recent files take no more room.
-        Item {
-            Layout.fillHeight: true
-            visible: recentFiles.isEmpty
+            contentWidth: width
+            contentHeight: Math.max(height, content.implicitHeight + 28 + 22)
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+            ScrollBar.vertical: ScrollBar {
+                policy: page.contentHeight > page.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+            }
+
+            ColumnLayout {
+                id: content
+                x: 28
+                y: 28
+                width: page.width - 2 * 28
+                height: page.contentHeight - 28 - 22
+                spacing: 22
+
+                HeaderBlock {
+                    Layout.fillWidth: true
+                    title: "Orvane"
+                    subtitle: PlatformTexts.homeSubtitle
+                    systemImage: "doc.badge.arrow.up"
+                }
+                RowLayout {
+                    spacing: 8
+
+                    StatusPill {
+                        objectName: "connectionPill"
+                        title: AppModel.isConnected ? "Google connected" : "Google not connected"
+                        systemImage: AppModel.isConnected ? "checkmark.circle.fill" : "exclamationmark.circle.fill"
+                        isPositive: AppModel.isConnected
+                    }
+                    StatusPill {
+                        objectName: "modePill"
+                        title: AppModel.officeOpenMode === "officePreserved" ? "Office format mode" : "Google format mode"
+                        systemImage: "slider.horizontal.3"
+                        isPositive: true
+                    }
+                }
+                TipBanner {
+                    Layout.fillWidth: true
+                    title: "オンボーディングはいつでも見直せます"
+                    message: PlatformTexts.revisitOnboardingTip
+                    systemImage: "menubar.rectangle"
+                }
+                RecentFilesList {
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    records: AppModel.recentRecords
+                }
+                ErrorBanner {
+                    objectName: "errorBanner"
+                    Layout.fillWidth: true
+                    visible: AppModel.lastError !== ""
+                    message: AppModel.lastError
+                }
+            }
         }
         RowLayout {
+            objectName: "bottomRow"
             Layout.fillWidth: true
+            Layout.leftMargin: 28
+            Layout.rightMargin: 28
+            Layout.bottomMargin: 28
             spacing: 8
 
             SymbolButton {

@@ -19,6 +19,9 @@ Rectangle {
         objectName: "preferencesForm"
         anchors.fill: parent
         contentWidth: availableWidth
+        // Shown whenever the form is taller than the window, so that a cut
+        // at the edge reads as "more below".
+        ScrollBar.vertical.policy: contentHeight > availableHeight ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
 
         Item {
             width: form.availableWidth

@@ -43,26 +43,41 @@ ColumnLayout {
         objectName: "emptyRecentFiles"
         Layout.fillWidth: true
         Layout.fillHeight: true
-        Layout.maximumHeight: 180
+        Layout.minimumHeight: 180
         visible: recentFiles.isEmpty
     }
-    // As tall as the window allows; two rows at the least.
+    // As tall as the window allows, one row at the least. The list shows
+    // whole rows only, so a row cut by the list's edge is never taken for
+    // the last one.
     Rectangle {
+        id: frame
+
         Layout.fillWidth: true
         Layout.fillHeight: true
-        Layout.preferredHeight: 2 * 44 + 12
+        Layout.minimumHeight: list.rowHeight + 2 * list.anchors.margins
+        Layout.preferredHeight: Layout.minimumHeight
         visible: !recentFiles.isEmpty
         radius: 8
         color: Theme.controlBackground
         border.color: Theme.separator
 
         ListView {
+            id: list
+
+            // Every row is as high as the first.
+            readonly property real rowHeight: count > 0 ? contentHeight / count : 44
+
             objectName: "recentFilesListView"
-            anchors.fill: parent
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: parent.top
             anchors.margins: 6
+            height: Math.max(1, Math.floor((frame.height - 2 * anchors.margins) / rowHeight)) * rowHeight
             clip: true
             model: recentFiles.records.slice(0, recentFiles.maximumRows)
-            ScrollBar.vertical: ScrollBar {}
+            ScrollBar.vertical: ScrollBar {
+                policy: list.contentHeight > list.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+            }
             delegate: RecentFileRow {
                 required property var modelData
                 width: ListView.view.width

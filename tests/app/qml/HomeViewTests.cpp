@@ -196,6 +196,36 @@ TEST_F(HomeViewTest, TheBottomRowStaysInTheWindowWithTwelveFilesAndAnError)
     EXPECT_GE(item(window, u"recentFilesListView"_s)->height(), 2 * 40);
 }
 
+TEST_F(HomeViewTest, AtTheSmallestSizeWithAnErrorEverythingShowsWholeWithoutScrolling)
+{
+    storeRecords(QStringList(5, u"csv"_s));
+    QQuickWindow& window = showHome();
+    openAndWait(writeFile(u"scan.pdf"_s, "%PDF"));
+    window.resize(window.minimumSize());
+    settle(window);
+    ASSERT_TRUE(item(window, u"errorBanner"_s)->isVisible());
+
+    EXPECT_EQ(cutOffContent(window), QStringList());
+    QQuickItem* page = item(window, u"homePage"_s);
+    EXPECT_LE(page->property("contentHeight").toReal(), page->height());
+    QQuickItem* status = item(window, u"statusText"_s);
+    EXPECT_LE(status->mapToScene(QPointF(0, status->height())).y(), window.height());
+}
+
+TEST_F(HomeViewTest, WithoutFilesThePlaceholderKeepsItsHeightAndThePageScrollsVisibly)
+{
+    QQuickWindow& window = showHome();
+    model->copyLastOpenedURL();
+    window.resize(window.minimumSize());
+    settle(window);
+
+    EXPECT_GE(item(window, u"emptyRecentFiles"_s)->height(), 180);
+    EXPECT_EQ(cutOffContent(window), QStringList()) << "cut only where the page can scroll and shows its scroll bar";
+    QQuickItem* status = item(window, u"statusText"_s);
+    EXPECT_EQ(text(status), u"Ready"_s);
+    EXPECT_LE(status->mapToScene(QPointF(0, status->height())).y(), window.height());
+}
+
 TEST_F(HomeViewTest, TheTipAndThePlaceholderNameTheTrayAndTheFileManager)
 {
     QQuickWindow& window = showHome();

@@ -10,18 +10,19 @@ using namespace Qt::StringLiterals;
 
 // Pictures of every page at the windows' usual sizes, written to
 // ORVANE_SCREENSHOT_DIR in the build tree for people to look at. Each also
-// checks that no text on it is cut short.
+// checks that no text on it is cut short, and that nothing shown is cut off
+// by the window's edge or by the edge of the area it scrolls in.
 namespace {
 
 // Visible texts that do not fit in their place.
-void collectCutOffTexts(QQuickItem* item, QStringList& cutOff)
+void collectElidedTexts(QQuickItem* item, QStringList& elided)
 {
     if (!item->isVisible())
         return;
     if (item->property("truncated").toBool())
-        cutOff.append(item->property("text").toString());
+        elided.append(item->property("text").toString());
     for (QQuickItem* child : item->childItems())
-        collectCutOffTexts(child, cutOff);
+        collectElidedTexts(child, elided);
 }
 
 class ViewScreenshotTest : public ViewTest {
@@ -34,9 +35,10 @@ protected:
         const QDir folder(QStringLiteral(ORVANE_SCREENSHOT_DIR));
         ASSERT_TRUE(folder.mkpath(u"."_s));
         EXPECT_TRUE(picture.save(folder.filePath(name + u".png"_s)));
-        QStringList cutOff;
-        collectCutOffTexts(window.contentItem(), cutOff);
-        EXPECT_EQ(cutOff, QStringList()) << qPrintable(name);
+        QStringList elided;
+        collectElidedTexts(window.contentItem(), elided);
+        EXPECT_EQ(elided, QStringList()) << qPrintable(name);
+        EXPECT_EQ(cutOffContent(window), QStringList()) << qPrintable(name);
     }
 
     void scrollToEnd(QQuickWindow& window, const QString& scrollView)
@@ -100,6 +102,10 @@ TEST_F(ViewScreenshotTest, OnboardingSteps)
     showStep(window, u"doubleClick"_s);
     click(window, item(window, u"helpButton"_s));
     save(window, u"onboarding-5-doubleClick-help"_s);
+
+    click(window, item(window, u"helpDoneButton"_s));
+    window.resize(window.minimumSize());
+    save(window, u"onboarding-5-doubleClick-smallest"_s);
 }
 
 TEST_F(ViewScreenshotTest, OnboardingAfterMakingOrvaneTheDefault)
@@ -135,15 +141,20 @@ TEST_F(ViewScreenshotTest, HomeWithRecentFilesAndAnError)
 
     window.resize(window.minimumSize());
     save(window, u"home-recent-files-error-smallest"_s);
-    scrollToEnd(window, u"homeView"_s);
-    save(window, u"home-recent-files-error-smallest-scrolled"_s);
 }
 
 TEST_F(ViewScreenshotTest, HomeWithoutRecentFiles)
 {
     makeViews();
     connectAndWait();
-    save(showMainWindow(), u"home-empty"_s);
+    QQuickWindow& window = showMainWindow();
+    save(window, u"home-empty"_s);
+
+    window.resize(window.minimumSize());
+    model->copyLastOpenedURL();
+    save(window, u"home-empty-error-smallest"_s);
+    scrollToEnd(window, u"homePage"_s);
+    save(window, u"home-empty-error-smallest-scrolled"_s);
 }
 
 TEST_F(ViewScreenshotTest, HomeInJapanese)
