@@ -25,6 +25,16 @@ protected:
     }
 
     void chooseStep(QQuickWindow& window, const QString& step) { click(window, item(window, u"sidebarStep_"_s + step)); }
+
+    // Making Orvane the default is "done" or "refused" by xdg-mime, in turn.
+    void registerAsDefaultInTurn(QStringList outcomes)
+    {
+        registerAsDefaultApplication = [outcomes]() mutable -> QCoro::Task<> {
+            if (outcomes.takeFirst() == u"refused"_s)
+                throw DefaultApplicationError(u"xdg-mime failed with status 4."_s);
+            co_return;
+        };
+    }
 };
 
 TEST_F(OnboardingViewTest, StartsAtTheWelcomeStepWithBackDisabledAndNextEnabled)
@@ -226,12 +236,7 @@ TEST_F(OnboardingViewTest, TheHelpSheetOpensFromTheDoubleClickStepAndReturnClose
 
 TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManualSteps)
 {
-    QStringList outcomes{u"refused"_s, u"done"_s};
-    registerAsDefaultApplication = [&outcomes]() -> QCoro::Task<> {
-        if (outcomes.takeFirst() == u"refused"_s)
-            throw DefaultApplicationError(u"xdg-mime failed with status 4."_s);
-        co_return;
-    };
+    registerAsDefaultInTurn({u"refused"_s, u"done"_s});
     QQuickWindow& window = showOnboarding();
     chooseStep(window, u"doubleClick"_s);
     EXPECT_FALSE(item(window, u"madeDefaultBanner"_s)->isVisible());
@@ -257,12 +262,7 @@ TEST_F(OnboardingViewTest, MakeOrvaneTheDefaultReportsWhatItDidAndKeepsTheManual
 
 TEST_F(OnboardingViewTest, TheDefaultApplicationBannersShowWhatMakingOrvaneTheDefaultCameToAndNothingLater)
 {
-    QStringList outcomes{u"done"_s, u"refused"_s};
-    registerAsDefaultApplication = [&outcomes]() -> QCoro::Task<> {
-        if (outcomes.takeFirst() == u"refused"_s)
-            throw DefaultApplicationError(u"xdg-mime failed with status 4."_s);
-        co_return;
-    };
+    registerAsDefaultInTurn({u"done"_s, u"refused"_s});
     QQuickWindow& window = showOnboarding();
     chooseStep(window, u"doubleClick"_s);
     QQuickItem* madeDefault = item(window, u"madeDefaultBanner"_s);
