@@ -1,3 +1,4 @@
+#include "launcher/LauncherCommandLine.h"
 #include "routing/GoogleServiceEndpoints.h"
 #include "support/ConfigurationError.h"
 #include "support/Environment.h"
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 using namespace orvane;
 
@@ -20,28 +22,38 @@ using namespace orvane;
 // files over, which needs none of the GUI libraries the application loads:
 // so this small program does that, and starts the application only when no
 // Orvane takes the request. It replaces itself with the application, which
-// gets the same arguments.
+// gets the files as absolute paths, so none reads as an option.
 int main(int argc, char** argv)
 {
-    // A mistyped stand-in must never turn into Google; said before a socket opens.
-    try {
-        GoogleServiceEndpoints::fromEnvironment(processEnvironment());
-    } catch (const ConfigurationError& error) {
-        std::fprintf(stderr, "orvane: %s\n", error.what());
-        return GoogleServiceEndpoints::unusableServiceRootExitStatus;
-    }
     QByteArray application;
+    QByteArrayList applicationArguments{argv[0]};
     {
         const QCoreApplication launcher(argc, argv);
-        const InstanceRequest request =
-            InstanceRequest::fromArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
+        // Help and version work whatever the environment holds.
+        const LauncherCommandLine commandLine = LauncherCommandLine::parse(QCoreApplication::arguments().mid(1));
+        if (const std::optional<int> exitStatus = answerWithoutOpening(commandLine))
+            return *exitStatus;
+        // A mistyped stand-in must never turn into Google; said before a socket opens.
+        try {
+            GoogleServiceEndpoints::fromEnvironment(processEnvironment());
+        } catch (const ConfigurationError& error) {
+            std::fprintf(stderr, "orvane: %s\n", error.what());
+            return GoogleServiceEndpoints::unusableServiceRootExitStatus;
+        }
+        const InstanceRequest request = InstanceRequest::fromArguments(commandLine.files, QDir::currentPath());
         if (SingleInstance(SingleInstance::serverName(processEnvironment())).handOver(request))
             return 0;
         const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
             QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));
+        for (const QUrl& file : request.fileURLs)
+            applicationArguments.append(QFile::encodeName(file.toLocalFile()));
     }
-    ::execv(application.constData(), argv);
+    std::vector<char*> applicationArgv;
+    for (QByteArray& argument : applicationArguments)
+        applicationArgv.push_back(argument.data());
+    applicationArgv.push_back(nullptr);
+    ::execv(application.constData(), applicationArgv.data());
     std::fprintf(stderr, "orvane: cannot start %s: %s\n", application.constData(), std::strerror(errno));
     return 127;
 }

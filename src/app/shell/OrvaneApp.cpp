@@ -24,7 +24,7 @@ OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
         .defaults = defaults,
         .paths = ApplicationPaths::standard(endpoints),
         .environment = environment,
-        .bundle = ApplicationBundle::main(),
+        .bundle = ApplicationBundle::installed(QStringLiteral(ORVANE_DATA_FOLDER_FROM_APPLICATION)),
         .tokenStore =
             std::make_shared<KeychainTokenStore>(tokenStoreServiceName(endpoints), KeychainTokenStore::defaultAccount()),
         .openInBrowser = systemBrowserOpener(),

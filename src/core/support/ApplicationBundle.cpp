@@ -1,13 +1,19 @@
 #include "support/ApplicationBundle.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace orvane {
 
-ApplicationBundle ApplicationBundle::main()
+ApplicationBundle ApplicationBundle::installed(const QString& dataFolderFromProgram)
 {
-    return ApplicationBundle({QStringLiteral(ORVANE_INSTALLED_DATA_DIR), QStringLiteral(":/")});
+    return ApplicationBundle({installedDataFolder(dataFolderFromProgram), QStringLiteral(":/")});
+}
+
+QString ApplicationBundle::installedDataFolder(const QString& dataFolderFromProgram)
+{
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(dataFolderFromProgram));
 }
 
 std::optional<QString> ApplicationBundle::resourcePath(const QString& name, const QString& extension) const

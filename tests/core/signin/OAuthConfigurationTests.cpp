@@ -4,8 +4,10 @@
 #include "signin/OAuthConfiguration.h"
 #include "routing/OrvaneError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -185,10 +187,25 @@ TEST(ApplicationBundle, FindsAResourceInTheFirstFolderThatHoldsIt)
     EXPECT_EQ(bundle.resourcePath(u"GoogleOAuth"_s, u"plist"_s), std::nullopt);
 }
 
+TEST(ApplicationBundle, FindsTheInstalledDataFolderFromWhereTheProgramRunsWhateverThePrefix)
+{
+    // A package puts the program under /usr, a source install under
+    // /usr/local: only the path from the program to its data is fixed.
+    QTemporaryDir installedData(QCoreApplication::applicationDirPath() + u"/share-XXXXXX"_s);
+    QFile installedClient(installedData.filePath(u"GoogleOAuth.json"_s));
+    ASSERT_TRUE(installedClient.open(QIODevice::WriteOnly));
+    const QString fromProgram = u"../"_s + QDir(QCoreApplication::applicationDirPath()).dirName() + u'/'
+                                + QFileInfo(installedData.path()).fileName();
+
+    EXPECT_EQ(ApplicationBundle::installedDataFolder(fromProgram), installedData.path());
+    EXPECT_EQ(ApplicationBundle::installed(fromProgram).resourcePath(u"GoogleOAuth"_s, u"json"_s),
+              installedClient.fileName());
+}
+
 TEST(ApplicationBundle, FallsBackToTheResourcesCompiledIntoTheProgram)
 {
     // This test program carries a GoogleOAuth.json among its Qt resources.
-    const ApplicationBundle bundle = ApplicationBundle::main();
+    const ApplicationBundle bundle = ApplicationBundle::installed(u"no-such-folder"_s);
     EXPECT_EQ(bundle.resourcePath(u"GoogleOAuth"_s, u"json"_s), u":/GoogleOAuth.json"_s);
     EXPECT_EQ(OAuthConfiguration::load({}, QUrl::fromLocalFile(u"/nonexistent/oauth-client.json"_s), bundle).clientID,
               u"bundled-id.apps.googleusercontent.com"_s);
