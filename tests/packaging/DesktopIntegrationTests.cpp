@@ -21,14 +21,25 @@ namespace {
 const QString packagingDirectory = QStringLiteral(ORVANE_PACKAGING_DIR);
 const QString desktopEntryFileName = u"app.orvane.Orvane.desktop"_s;
 
-QByteArray contentsOf(const QString& relativePath)
+QByteArray readFile(const QString& path)
 {
-    QFile file(packagingDirectory + u'/' + relativePath);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "cannot read " << file.fileName().toStdString();
+        ADD_FAILURE() << "cannot read " << path.toStdString();
         return {};
     }
     return file.readAll();
+}
+
+QByteArray contentsOf(const QString& relativePath)
+{
+    return readFile(packagingDirectory + u'/' + relativePath);
+}
+
+// The metainfo as the build configures it, with this version's release.
+QByteArray metainfo()
+{
+    return readFile(QStringLiteral(ORVANE_METAINFO_PATH));
 }
 
 QStringList routedMimeTypes()
@@ -123,10 +134,22 @@ TEST(DesktopEntry, NamesTheIconTheThemeInstalls)
 
 TEST(AppStreamMetainfo, LaunchesTheDesktopEntryAndProvidesTheRoutedMediaTypes)
 {
-    const QByteArray metainfo = contentsOf(u"linux/app.orvane.Orvane.metainfo.xml"_s);
-    EXPECT_EQ(elementTexts(metainfo, u"launchable"_s), QStringList{desktopEntryFileName});
-    EXPECT_EQ(elementTexts(metainfo, u"mediatype"_s), routedMimeTypes());
-    EXPECT_EQ(elementTexts(metainfo, u"binary"_s), QStringList{u"orvane"_s});
+    EXPECT_EQ(elementTexts(metainfo(), u"launchable"_s), QStringList{desktopEntryFileName});
+    EXPECT_EQ(elementTexts(metainfo(), u"mediatype"_s), routedMimeTypes());
+    EXPECT_EQ(elementTexts(metainfo(), u"binary"_s), QStringList{u"orvane"_s});
+}
+
+TEST(AppStreamMetainfo, ItsOneReleaseIsTheProjectVersionOnItsReleaseDate)
+{
+    QXmlStreamReader reader(metainfo());
+    QStringList releases;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"release"_s)
+            releases.append(
+                u"%1 %2"_s.arg(reader.attributes().value(u"version"_s), reader.attributes().value(u"date"_s)));
+    }
+    EXPECT_EQ(releases, QStringList{QStringLiteral(ORVANE_PROJECT_VERSION " " ORVANE_RELEASE_DATE)});
 }
 
 TEST(MacInformationFile, DeclaresTheNineExtensionsAsDocumentTypes)
