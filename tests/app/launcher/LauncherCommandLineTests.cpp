@@ -1,3 +1,4 @@
+#include "LauncherTest.h"
 #include "OrvaneProcess.h"
 #include "launcher/LauncherCommandLine.h"
 #include "platform/SingleInstance.h"
@@ -18,7 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int timeoutMilliseconds = 10'000;
 using Request = LauncherCommandLine::Request;
 
 TEST(LauncherCommandLineParsing, FilesKeepTheirOrderAndEverythingAfterDoubleDashIsAFile)
@@ -68,31 +68,20 @@ TEST(LauncherHelp, EveryLineFitsAnEightyColumnTerminal)
         EXPECT_LE(line.size(), 80) << line.toStdString();
 }
 
-// The orvane command itself, with a runtime folder of its own and no display.
-class LauncherCommandTest : public ::testing::Test {
+// The orvane command, with this user's data folder in the runtime folder.
+class LauncherCommandTest : public LauncherTest {
 protected:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        environment.insert(u"XDG_DATA_HOME"_s, runtime.filePath(u"data"_s));
-        environment.remove(u"DISPLAY"_s);
-        environment.remove(u"WAYLAND_DISPLAY"_s);
-        environment.remove(u"ORVANE_GOOGLE_SERVICE_ROOT"_s);
-        return environment;
-    }
-
     // Runs the command to its end.
     void run(QProcess& launcher, const QString& program, const QStringList& arguments) const
     {
-        launcher.setProcessEnvironment(environment());
+        QProcessEnvironment userEnvironment = environment();
+        userEnvironment.insert(u"XDG_DATA_HOME"_s, runtime.filePath(u"data"_s));
+        launcher.setProcessEnvironment(userEnvironment);
         launcher.setWorkingDirectory(runtime.path());
         launcher.start(program, arguments);
         ASSERT_TRUE(launcher.waitForFinished(timeoutMilliseconds));
         ASSERT_EQ(launcher.exitStatus(), QProcess::NormalExit);
     }
-
-    QTemporaryDir runtime;
 };
 
 TEST_F(LauncherCommandTest, AnUnknownOptionEndsWithStatusTwoAndAHintAndHandsNothingOver)

@@ -1,3 +1,4 @@
+#include "LauncherTest.h"
 #include "OrvaneProcess.h"
 #include "platform/SingleInstance.h"
 
@@ -15,25 +16,6 @@ using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int timeoutMilliseconds = 10'000;
-
-// The orvane command alone, with a runtime folder of its own and no display:
-// anything that tried to start the GUI application would fail here.
-class LauncherTest : public ::testing::Test {
-protected:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        environment.remove(u"DISPLAY"_s);
-        environment.remove(u"WAYLAND_DISPLAY"_s);
-        environment.remove(u"ORVANE_GOOGLE_SERVICE_ROOT"_s);
-        return environment;
-    }
-
-    QTemporaryDir runtime;
-};
 
 TEST_F(LauncherTest, HandsItsFilesToTheRunningOrvaneWithoutStartingTheApplication)
 {
