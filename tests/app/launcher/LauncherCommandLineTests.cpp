@@ -71,17 +71,19 @@ TEST(LauncherHelp, EveryLineFitsAnEightyColumnTerminal)
 // The orvane command, with this user's data folder in the runtime folder.
 class LauncherCommandTest : public LauncherTest {
 protected:
+    LauncherCommandTest() { commandEnvironment.insert(u"XDG_DATA_HOME"_s, runtime.filePath(u"data"_s)); }
+
     // Runs the command to its end.
     void run(QProcess& launcher, const QString& program, const QStringList& arguments) const
     {
-        QProcessEnvironment userEnvironment = environment();
-        userEnvironment.insert(u"XDG_DATA_HOME"_s, runtime.filePath(u"data"_s));
-        launcher.setProcessEnvironment(userEnvironment);
+        launcher.setProcessEnvironment(commandEnvironment);
         launcher.setWorkingDirectory(runtime.path());
         launcher.start(program, arguments);
         ASSERT_TRUE(launcher.waitForFinished(timeoutMilliseconds));
         ASSERT_EQ(launcher.exitStatus(), QProcess::NormalExit);
     }
+
+    QProcessEnvironment commandEnvironment = environment();
 };
 
 TEST_F(LauncherCommandTest, AnUnknownOptionEndsWithStatusTwoAndAHintAndHandsNothingOver)
@@ -122,6 +124,17 @@ TEST_F(LauncherCommandTest, VersionIsTheProjectVersion)
 
     EXPECT_EQ(launcher.exitCode(), 0);
     EXPECT_EQ(launcher.readAllStandardOutput(), "orvane " ORVANE_PROJECT_VERSION "\n");
+}
+
+TEST_F(LauncherCommandTest, HelpAndVersionAnswerEvenWhenTheServiceRootIsUnusable)
+{
+    // Someone puzzled by a refused stand-in address can still read the help.
+    commandEnvironment.insert(u"ORVANE_GOOGLE_SERVICE_ROOT"_s, u"127.0.0.1:8765"_s);
+    for (const QString& option : {u"--help"_s, u"--version"_s}) {
+        QProcess launcher;
+        run(launcher, orvaneExecutable(), {option});
+        EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+    }
 }
 
 TEST_F(LauncherCommandTest, StartsTheApplicationWithAbsolutePathsSoNoFileReadsAsAnOption)
