@@ -34,6 +34,11 @@ struct ItemListFree {
 };
 using ItemList = std::unique_ptr<GList, ItemListFree>;
 
+struct ObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using Service = std::unique_ptr<SecretService, ObjectUnref>;
+
 struct SecretValueUnref {
     void operator()(SecretValue* value) const { secret_value_unref(value); }
 };
@@ -107,10 +112,24 @@ void SecretServiceItem::writeSecret(const QByteArray& secret, const QString& lab
 
 void SecretServiceItem::remove() const
 {
+    // Not secret_password_clear: it deletes unlocked items only and reports
+    // success while a locked keyring keeps the tokens. The search unlocks the
+    // item's collection first, through the keyring's own prompt.
     ErrorSlot error;
-    // FALSE without an error only means there was nothing to remove.
-    secret_password_clearv_sync(tokenSchema(), attributes(service_, account_).get(), nullptr, error.out());
+    const Service service(secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, error.out()));
     error.throwIfSet();
+    const ItemList items(secret_service_search_sync(service.get(), tokenSchema(), attributes(service_, account_).get(),
+                                                    static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK),
+                                                    nullptr, error.out()));
+    error.throwIfSet();
+    for (const GList* node = items.get(); node; node = node->next) {
+        SecretItem* item = SECRET_ITEM(node->data);
+        if (secret_item_get_locked(item))
+            throw KeychainTokenStoreError(QString::fromUtf8(g_quark_to_string(SECRET_ERROR)), SECRET_ERROR_IS_LOCKED,
+                                          QStringLiteral("it stayed locked, so the Google sign-in could not be removed"));
+        secret_item_delete_sync(item, nullptr, error.out());
+        error.throwIfSet();
+    }
 }
 
 bool SecretServiceItem::existsWithoutUnlocking() const

@@ -20,7 +20,9 @@ public:
     // Creates the item or replaces its secret and label in one step, so a
     // failure leaves the previous secret in place.
     void writeSecret(const QByteArray& secret, const QString& label) const;
-    // Removing an item that does not exist succeeds.
+    // Removing an item that does not exist succeeds. Unlocks the collection
+    // first; throws KeychainTokenStoreError when it stays locked (the user
+    // declined, or no one can answer the keyring's prompt).
     void remove() const;
     // Whether the item exists, asked without unlocking anything or loading the
     // secret, so it never prompts.
