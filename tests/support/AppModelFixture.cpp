@@ -47,12 +47,12 @@ AppModel& AppModelTest::makeModel()
         .stateStore = stateStore,
         .tokenStore = tokenStore,
         .networkAccessManager = network,
-        .openInBrowser =
-            [this](const QUrl& url) {
-                browserCalls.append(url);
-                if (url.path() == u"/o/oauth2/v2/auth"_s && !holdSignIn)
-                    signInBrowser.open(url);
-            },
+        .openInBrowser = browserInstead ? browserInstead
+                                        : [this](const QUrl& url) {
+                                              browserCalls.append(url);
+                                              if (url.path() == u"/o/oauth2/v2/auth"_s && !holdSignIn)
+                                                  signInBrowser.open(url);
+                                          },
         .copyToClipboard = [this](const QString& text) { clipboard.append(text); },
         .environment = processEnvironment,
         .paths = paths(),

@@ -63,6 +63,8 @@ protected:
     orvane::testsupport::ScriptedBrowser signInBrowser;
     bool holdSignIn = false;
     QList<QUrl> browserCalls;
+    // Takes the browser's place when set (the system's, for instance).
+    BrowserOpener browserInstead;
     QStringList clipboard;
     DefaultApplicationRegistering registerAsDefaultApplication;
     int mainWindowRequests = 0;

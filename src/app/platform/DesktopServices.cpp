@@ -1,5 +1,7 @@
 #include "platform/DesktopServices.h"
 
+#include "platform/BrowserUnavailableError.h"
+
 #include "shell/ActivityLog.h"
 
 #include <QClipboard>
@@ -10,12 +12,13 @@ namespace orvane {
 
 BrowserOpener systemBrowserOpener()
 {
-    // Nothing is reported when no browser can be started: the caller cannot
-    // tell whether a browser took the URL, and the user sees what happened.
     return [](const QUrl& url) {
         // The sign-in page's query is the sign-in's state: not for the log.
         qCInfo(activityLog).noquote() << "Opening in the browser:" << url.adjusted(QUrl::RemoveQuery).toString();
-        QDesktopServices::openUrl(url);
+        // False only when no browser could be started at all; whether a
+        // started one shows the page, the user sees.
+        if (!QDesktopServices::openUrl(url))
+            throw BrowserUnavailableError(url);
     };
 }
 

@@ -299,10 +299,12 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
                                            services_.stateStore, driveClient);
         const OpenOutcome outcome =
             co_await service.open(fileURL, preferences_, QDateTime::currentDateTimeUtc());
-        browser_.open(outcome.record().openURL);
+        // Shown before the browser is asked: the record stands even when no
+        // browser can show its page. Also after a reuse that needed no
+        // request: the stored tokens stand.
         refreshRecentFiles();
-        // Also after a reuse that needed no request: the stored tokens stand.
         decideConnected(true);
+        browser_.open(outcome.record().openURL);
         setStatusMessage((outcome.didUpload() ? u"Uploaded and opened "_s : u"Opened existing Google file for "_s)
                          + name);
     } catch (const std::exception& error) {
