@@ -1,5 +1,6 @@
 #include "state/JSONLocalStateStore.h"
 
+#include "state/FileLock.h"
 #include "state/PrivateFolders.h"
 #include "state/UnstorableRecordError.h"
 #include "support/FileError.h"
@@ -87,20 +88,6 @@ void requireReadableBack(const LocalFileRecord& record)
         throw UnstorableRecordError(record.localFilePath, u"its Google page address is not a valid URL"_s);
 }
 
-QString lockFailureReason(QLockFile::LockError error)
-{
-    switch (error) {
-    case QLockFile::LockFailedError:
-        return u"another Orvane kept it locked"_s;
-    case QLockFile::PermissionError:
-        return u"its lock file could not be created"_s;
-    case QLockFile::NoError:
-    case QLockFile::UnknownError:
-        break;
-    }
-    return u"its lock file could not be used"_s;
-}
-
 // The record as reading the file back gives it.
 void makeAsStored(LocalFileRecord& record)
 {
@@ -128,27 +115,23 @@ QList<LocalFileRecord> JSONLocalStateStore::loadRecords() const
 
 void JSONLocalStateStore::saveRecords(const QList<LocalFileRecord>& records)
 {
-    const std::unique_ptr<QLockFile> lock = lockStateFile();
+    const FileLock lock = lockStateFile();
     writeRecords(records);
 }
 
 void JSONLocalStateStore::changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change)
 {
-    const std::unique_ptr<QLockFile> lock = lockStateFile();
+    const FileLock lock = lockStateFile();
     QList<LocalFileRecord> records = loadRecords();
     change(records);
     writeRecords(records);
 }
 
-std::unique_ptr<QLockFile> JSONLocalStateStore::lockStateFile() const
+FileLock JSONLocalStateStore::lockStateFile() const
 {
     const QString path = stateURL_.toLocalFile();
     createPrivateFolders(QFileInfo(path).absolutePath());
-    // A lock left behind by a process that died is recognised as stale and taken over.
-    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
-    if (!lock->tryLock(int(lockTimeout.count())))
-        throw FileError(FileError::Kind::writeFailed, path, lockFailureReason(lock->error()));
-    return lock;
+    return FileLock(path + QStringLiteral(".lock"), lockTimeout);
 }
 
 void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)

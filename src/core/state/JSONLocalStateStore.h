@@ -2,11 +2,11 @@
 
 #include "state/LocalStateStore.h"
 
-#include <QLockFile>
+#include "state/FileLock.h"
+
 #include <QUrl>
 
 #include <chrono>
-#include <memory>
 #include <optional>
 
 namespace orvane {
@@ -57,8 +57,9 @@ private:
         QList<LocalFileRecord> records;
     };
 
-    // Throws FileError when the lock cannot be had within lockTimeout.
-    std::unique_ptr<QLockFile> lockStateFile() const;
+    // Creates the folders the lock file needs. Throws FileError when the lock
+    // cannot be had within lockTimeout.
+    FileLock lockStateFile() const;
     void writeRecords(const QList<LocalFileRecord>& records);
 
     QUrl stateURL_;

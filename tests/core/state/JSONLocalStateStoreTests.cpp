@@ -274,7 +274,7 @@ TEST_F(JSONLocalStateStoreTest, ALockLeftByAWriterThatDiedIsTakenOver)
     ASSERT_EQ(writer.readLine(), "holding\n");
     writer.kill();
     ASSERT_TRUE(writer.waitForFinished(30'000));
-    ASSERT_TRUE(QFile::exists(statePath + u".lock"_s)) << "the killed writer left its lock behind";
+    ASSERT_TRUE(QFile::exists(statePath + u".lock"_s)) << "the killed writer's lock file stays behind";
 
     QElapsedTimer saving;
     saving.start();
