@@ -124,9 +124,11 @@ void SecretServiceItem::remove() const
     error.throwIfSet();
     for (const GList* node = items.get(); node; node = node->next) {
         SecretItem* item = SECRET_ITEM(node->data);
-        if (secret_item_get_locked(item))
+        if (secret_item_get_locked(item)) {
+            const QString reason = QStringLiteral("it stayed locked, so the Google sign-in could not be removed");
             throw KeychainTokenStoreError(QString::fromUtf8(g_quark_to_string(SECRET_ERROR)), SECRET_ERROR_IS_LOCKED,
-                                          QStringLiteral("it stayed locked, so the Google sign-in could not be removed"));
+                                          reason);
+        }
         secret_item_delete_sync(item, nullptr, error.out());
         error.throwIfSet();
     }

@@ -20,8 +20,8 @@ TEST(SystemBrowserOpener, ABrowserThatCannotStartIsAnErrorNamingThePageWithoutIt
         systemBrowserOpener()(QUrl(u"https://accounts.google.com/o/oauth2/v2/auth?state=abc"_s));
         ADD_FAILURE() << "reported the page as shown";
     } catch (const BrowserUnavailableError& error) {
-        EXPECT_EQ(error.localizedDescription(),
-                  u"Orvane could not start a web browser to show \u201Chttps://accounts.google.com/o/oauth2/v2/auth\u201D."_s);
+        EXPECT_EQ(error.localizedDescription(), u"Orvane could not start a web browser to show "
+                                                u"\u201Chttps://accounts.google.com/o/oauth2/v2/auth\u201D."_s);
     }
 }
 

@@ -211,7 +211,8 @@ TEST(GoogleServiceEndpoints, AServiceRootThatIsNotAnAddressOfAHostIsRefusedNever
             ADD_FAILURE() << "accepted " << root.toStdString();
         } catch (const ConfigurationError& error) {
             EXPECT_EQ(error.localizedDescription(),
-                      u"ORVANE_GOOGLE_SERVICE_ROOT is \u201C%1\u201D, which Orvane cannot use: %2."_s.arg(root, requirement));
+                      u"ORVANE_GOOGLE_SERVICE_ROOT is \u201C%1\u201D, which Orvane cannot use: %2."_s.arg(root,
+                                                                                                      requirement));
         }
     }
     // The root path is no path.
@@ -245,7 +246,8 @@ TEST(GoogleServiceEndpoints, AStandInIsNamedByADigestOfItsRoot)
     };
     EXPECT_EQ(GoogleServiceEndpoints::google().standInName(), std::nullopt);
     // The first 16 hexadecimal digits of the SHA-256 of "http://127.0.0.1:8765".
-    EXPECT_EQ(nameFor(u"http://127.0.0.1:8765"_s), QString::fromLatin1(QCryptographicHash::hash("http://127.0.0.1:8765", QCryptographicHash::Sha256).toHex().left(16)));
+    const QByteArray digest = QCryptographicHash::hash("http://127.0.0.1:8765", QCryptographicHash::Sha256);
+    EXPECT_EQ(nameFor(u"http://127.0.0.1:8765"_s), QString::fromLatin1(digest.toHex().left(16)));
     EXPECT_EQ(nameFor(u"http://127.0.0.1:8765/"_s), nameFor(u"http://127.0.0.1:8765"_s));
     EXPECT_NE(nameFor(u"http://127.0.0.1:8766"_s), nameFor(u"http://127.0.0.1:8765"_s));
 }

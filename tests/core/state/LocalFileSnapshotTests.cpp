@@ -225,11 +225,14 @@ TEST(LocalFileSnapshot, CodesItsJsonWithTheFieldNamesAndLeavesOutAnAbsentHash)
     EXPECT_EQ(decode(jsonOf(hashed)), hashed);
 
     const LocalFileSnapshot unhashed{u"/a.tsv"_s, u"tsv"_s, 0, noon, std::nullopt};
-    EXPECT_EQ(jsonOf(unhashed), R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})");
+    EXPECT_EQ(jsonOf(unhashed),
+              R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})");
     EXPECT_EQ(decode(jsonOf(unhashed)), unhashed);
 
-    for (const char* broken : {R"({"fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})",
-                               R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00.5Z"})",
-                               R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":"0","modifiedAt":"2025-01-31T12:00:00Z"})"})
+    for (const char* broken : {
+             R"({"fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00Z"})",
+             R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":0,"modifiedAt":"2025-01-31T12:00:00.5Z"})",
+             R"({"path":"/a.tsv","fileExtension":"tsv","fileSize":"0","modifiedAt":"2025-01-31T12:00:00Z"})",
+         })
         EXPECT_THROW(decode(broken), DecodingError) << broken;
 }
