@@ -14,7 +14,7 @@ set(core_signin tokens net routing support)
 set(core_drive signin open state net routing support)
 # The launcher stays free of the GUI: it may hand files over, and name the
 # user's files in its help, nothing else.
-set(app_launcher platform state routing support)
+set(app_launcher instance state routing support)
 
 set(violations "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)

@@ -2,8 +2,7 @@
 #include "routing/GoogleServiceEndpoints.h"
 #include "support/ConfigurationError.h"
 #include "support/Environment.h"
-#include "platform/InstanceRequest.h"
-#include "platform/SingleInstance.h"
+#include "instance/InstanceHandOver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,8 +20,9 @@ using namespace orvane;
 // The `orvane` command. Most starts find Orvane running and only hand their
 // files over, which needs none of the GUI libraries the application loads:
 // so this small program does that, and starts the application only when no
-// Orvane takes the request. It replaces itself with the application, which
-// gets the files as absolute paths, so none reads as an option.
+// Orvane runs. It replaces itself with the application, which gets the
+// files as absolute paths, so none reads as an option, and decides again
+// (another start may have won meanwhile).
 int main(int argc, char** argv)
 {
     QByteArray application;
@@ -41,8 +41,15 @@ int main(int argc, char** argv)
             return GoogleServiceEndpoints::unusableServiceRootExitStatus;
         }
         const InstanceRequest request = InstanceRequest::fromArguments(commandLine.files, QDir::currentPath());
-        if (SingleInstance(SingleInstance::serverName(processEnvironment())).handOver(request))
+        switch (InstanceHandOver(InstanceAddress::of(processEnvironment()), request).handOver()) {
+        case InstanceHandOver::Outcome::handedOver:
             return 0;
+        case InstanceHandOver::Outcome::unanswered:
+            std::fprintf(stderr, "orvane: the running Orvane did not take the files\n");
+            return 1;
+        case InstanceHandOver::Outcome::noneRunning:
+            break;
+        }
         const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
             QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));

@@ -16,6 +16,7 @@
 #include <QSaveFile>
 
 #include <QCoroSignal>
+#include <QCoroTimer>
 
 #include <algorithm>
 
@@ -61,6 +62,25 @@ QVariantMap viewItem(const LocalFileRecord& record)
 
 } // namespace
 
+class AppModel::OpenWork {
+public:
+    explicit OpenWork(AppModel& model) : model_(model)
+    {
+        if (model_.openWork_++ == 0)
+            Q_EMIT model_.hasOpenWorkChanged();
+    }
+    ~OpenWork()
+    {
+        if (--model_.openWork_ == 0)
+            Q_EMIT model_.hasOpenWorkChanged();
+    }
+    OpenWork(const OpenWork&) = delete;
+    OpenWork& operator=(const OpenWork&) = delete;
+
+private:
+    AppModel& model_;
+};
+
 AppModel::AppModel(AppModelServices services, QObject* parent)
     : QObject(parent), services_(std::move(services)), browser_(services_.openInBrowser)
 {
@@ -73,7 +93,7 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     // the event loop, once whoever made the model has installed its handlers.
     const QList<QUrl> pending = services_.launchIntents.takePendingFileOpenRequestURLs();
     if (!pending.isEmpty())
-        QMetaObject::invokeMethod(this, [this, pending] { openFiles(pending); }, Qt::QueuedConnection);
+        doTakeOpenRequest(pending);
 }
 
 QString AppModel::friendlyError(const std::exception& error)
@@ -236,19 +256,19 @@ void AppModel::receiveOpenURLs(const QList<QUrl>& urls)
     // tracker keeps the next model start from opening them a second time.
     services_.launchIntents.takePendingFileOpenRequestURLs();
     const bool areFileURLs = std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-    const QList<QUrl> fileURLs = areFileURLs ? urls : QList<QUrl>();
-    // Queued, so that the platform's call returns at once.
-    QMetaObject::invokeMethod(
-        this,
-        [this, fileURLs] {
-            if (!fileURLs.isEmpty()) {
-                openFiles(fileURLs);
-                return;
-            }
-            showOnboardingIfSetupIsIncomplete();
-            showMainWindow();
-        },
-        Qt::QueuedConnection);
+    doTakeOpenRequest(areFileURLs ? urls : QList<QUrl>());
+}
+
+QCoro::Task<> AppModel::doTakeOpenRequest(QList<QUrl> fileURLs)
+{
+    const OpenWork work(*this);
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+    if (!fileURLs.isEmpty()) {
+        co_await doOpenFiles(fileURLs);
+        co_return;
+    }
+    showOnboardingIfSetupIsIncomplete();
+    showMainWindow();
 }
 
 // Actions
@@ -260,6 +280,7 @@ void AppModel::openFiles(const QList<QUrl>& fileURLs)
 
 QCoro::Task<> AppModel::doOpenFiles(QList<QUrl> fileURLs)
 {
+    const OpenWork work(*this);
     // Refused files are dropped, not kept for later.
     if (!preferences_.hasCompletedOnboarding) {
         showOnboardingIfSetupIsIncomplete();
@@ -284,6 +305,7 @@ QCoro::Task<> AppModel::waitForTurnToOpen()
 
 QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
 {
+    const OpenWork work(*this);
     co_await waitForTurnToOpen();
     const QString name = fileURL.fileName();
     setOpening(true);

@@ -136,6 +136,10 @@ public:
     QString lastErrorForViews() const { return lastError_.value_or(QString()); }
 
     bool isOpening() const { return isOpening_; }
+    // Files to open: one is opening or waiting its turn, or a request from
+    // the file manager is taken and not started yet. Orvane must not end
+    // while this holds.
+    bool hasOpenWork() const { return openWork_ > 0; }
     bool isConnectingGoogle() const { return isConnectingGoogle_; }
     bool isConnected() const { return isConnected_; }
     bool didOpenSampleFile() const { return didOpenSampleFile_; }
@@ -193,9 +197,16 @@ Q_SIGNALS:
     void defaultApplicationReportChanged();
     // One file's open has ended, so the next may begin.
     void openEnded();
+    void hasOpenWorkChanged();
 
 private:
+    // Counts as open work for as long as it lives.
+    class OpenWork;
+
     QCoro::Task<> doLoadConnectionState();
+    // A request of the platform's: counted at once, handled on the next turn
+    // of the event loop, so that the platform's call returns at once.
+    QCoro::Task<> doTakeOpenRequest(QList<QUrl> urls);
     QCoro::Task<> doOpenFiles(QList<QUrl> fileURLs);
     // Opens take turns: two requests for one file (a double-click repeated
     // while the first upload runs) must not upload it twice, nor start two
@@ -234,6 +245,7 @@ private:
     std::optional<QString> lastError_;
     bool isOpening_ = false;
     bool isOpenUnderWay_ = false;
+    int openWork_ = 0;
     bool isConnectingGoogle_ = false;
     bool isConnected_ = false;
     // Set once anything but the start-up check has decided isConnected, so a

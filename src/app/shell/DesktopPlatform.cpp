@@ -7,22 +7,22 @@
 
 namespace orvane {
 
-DesktopPlatform::DesktopPlatform(AppDelegate& delegate, QString instanceServerName, QObject* parent)
-    : QObject(parent), delegate_(delegate), instance_(std::move(instanceServerName))
+DesktopPlatform::DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, QObject* parent)
+    : QObject(parent), delegate_(delegate), instance_(std::move(instanceSocketPath))
 {
     connect(&instance_, &SingleInstance::requestReceived, this, &DesktopPlatform::deliver);
 }
 
-SingleInstance::Role DesktopPlatform::start(const InstanceRequest& launchRequest)
+void DesktopPlatform::start(const InstanceRequest& launchRequest)
 {
-    const SingleInstance::Role role = instance_.start(launchRequest);
-    if (role == SingleInstance::Role::primary) {
-        QCoreApplication::instance()->installEventFilter(this);
-        // A start without files is an ordinary launch, not a reopen.
-        if (!launchRequest.isReopen())
-            delegate_.openURLs(launchRequest.fileURLs);
-    }
-    return role;
+    // Without its socket this Orvane still runs; later starts wait for it,
+    // then give up with a message.
+    if (!instance_.listen())
+        qWarning("Orvane cannot take files from later starts: its socket cannot be made");
+    QCoreApplication::instance()->installEventFilter(this);
+    // A start without files is an ordinary launch, not a reopen.
+    if (!launchRequest.isReopen())
+        delegate_.openURLs(launchRequest.fileURLs);
 }
 
 void DesktopPlatform::deliver(const InstanceRequest& request)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SingleInstance.h"
+#include "instance/SingleInstance.h"
 
 #include <QObject>
 
@@ -16,13 +16,15 @@ class DesktopPlatform final : public QObject {
     Q_OBJECT
 
 public:
-    DesktopPlatform(AppDelegate& delegate, QString instanceServerName, QObject* parent = nullptr);
+    DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, QObject* parent = nullptr);
 
-    // Hands this process's request to the running Orvane (handedOver: exit
-    // with status 0 now), or makes this process the running one and passes
-    // its files to the delegate. Call once, with an application object, before
-    // its event loop runs.
-    SingleInstance::Role start(const InstanceRequest& launchRequest);
+    // For the running Orvane, which holds the instance lock (see
+    // InstanceHandOver): takes later starts' requests from now on and passes
+    // this process's own files to the delegate. Call once, with an
+    // application object, before its event loop runs.
+    void start(const InstanceRequest& launchRequest);
+    // Before quitting: see SingleInstance::stopTakingRequests.
+    void stopTakingRequests() { instance_.stopTakingRequests(); }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

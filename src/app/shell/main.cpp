@@ -1,8 +1,11 @@
+#include "instance/InstanceHandOver.h"
+#include "instance/InstanceLock.h"
+#include "shell/ActivityLog.h"
 #include "shell/AppDelegate.h"
-#include "windows/ApplicationAppearance.h"
 #include "shell/DesktopPlatform.h"
 #include "shell/OrvaneApp.h"
 #include "support/ConfigurationError.h"
+#include "windows/ApplicationAppearance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,18 +28,40 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvane: %s\n", error.what());
         return GoogleServiceEndpoints::unusableServiceRootExitStatus;
     }
-    QApplication application(argc, argv);
-    AppDelegate delegate;
-    DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));
-    const InstanceRequest launchRequest =
-        InstanceRequest::fromArguments(application.arguments().mid(1), QDir::currentPath());
-    // Started by the launcher, which found no Orvane; another may have started since.
-    if (platform.start(launchRequest) == SingleInstance::Role::handedOver)
+    // Decided before the GUI is made, so that a burst of starts makes one GUI
+    // process: the others hand their files to it and end.
+    const InstanceAddress address = InstanceAddress::of(processEnvironment());
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    const InstanceRequest launchRequest = InstanceRequest::fromArguments(arguments, QDir::currentPath());
+    InstanceLock lock(address.lockPath);
+    switch (InstanceHandOver(address, launchRequest).handOverOrLock(lock)) {
+    case InstanceHandOver::Outcome::handedOver:
         return 0;
+    case InstanceHandOver::Outcome::unanswered:
+        std::fprintf(stderr, "orvane: the running Orvane did not take the files\n");
+        return 1;
+    case InstanceHandOver::Outcome::noneRunning:
+        break;
+    }
+
+    QApplication application(argc, argv);
+    qCInfo(activityLog) << "Started";
+    AppDelegate delegate;
+    DesktopPlatform platform(delegate, address.socketPath);
+    platform.start(launchRequest);
 
     delegate.applicationDidFinishLaunching();
     applyApplicationAppearance();
     QSettings defaults(u"Orvane"_s, u"Orvane"_s);
-    OrvaneApp orvane(OrvaneAppServices::standard(defaults));
+    OrvaneAppServices services = OrvaneAppServices::standard(defaults);
+    // Files handed over from now on would be lost: their senders start a
+    // new Orvane instead.
+    services.quit = [&platform] {
+        platform.stopTakingRequests();
+        QCoreApplication::quit();
+    };
+    OrvaneApp orvane(std::move(services));
     return application.exec();
 }

@@ -13,13 +13,10 @@ WindowlessQuitPolicy::WindowlessQuitPolicy(AppModel& model, std::function<bool()
     : QObject(parent), model_(model), hasVisibleWindow_(std::move(hasVisibleWindow)), quit_(std::move(quit))
 {
     connect(qGuiApp, &QGuiApplication::lastWindowClosed, this, &WindowlessQuitPolicy::scheduleCheck);
-    connect(&model_, &AppModel::isOpeningChanged, this, &WindowlessQuitPolicy::openingChanged);
-}
-
-void WindowlessQuitPolicy::openingChanged()
-{
-    didOpenEnd_ = didOpenEnd_ || !model_.isOpening();
-    scheduleCheck();
+    connect(&model_, &AppModel::openEnded, this, [this] {
+        didOpenFail_ = didOpenFail_ || (model_.lastError() && !hasVisibleWindow_());
+    });
+    connect(&model_, &AppModel::hasOpenWorkChanged, this, &WindowlessQuitPolicy::scheduleCheck);
 }
 
 void WindowlessQuitPolicy::scheduleCheck()
@@ -33,10 +30,11 @@ void WindowlessQuitPolicy::scheduleCheck()
 void WindowlessQuitPolicy::check()
 {
     isCheckScheduled_ = false;
-    const bool didOpenFail = std::exchange(didOpenEnd_, false) && model_.lastError();
-    if (model_.isOpening() || hasVisibleWindow_())
+    // Asked now, not when the check was scheduled: a file handed over in
+    // between is work.
+    if (model_.hasOpenWork() || hasVisibleWindow_())
         return;
-    if (didOpenFail)
+    if (std::exchange(didOpenFail_, false))
         model_.showMainWindow();
     else
         quit_();

@@ -1,6 +1,8 @@
 #include "LauncherTest.h"
 #include "OrvaneProcess.h"
-#include "platform/SingleInstance.h"
+#include "instance/InstanceAddress.h"
+#include "instance/InstanceLock.h"
+#include "instance/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +21,11 @@ namespace {
 
 TEST_F(LauncherTest, HandsItsFilesToTheRunningOrvaneWithoutStartingTheApplication)
 {
-    SingleInstance running(SingleInstance::serverName({{u"XDG_RUNTIME_DIR"_s, runtime.path()}}));
-    ASSERT_EQ(running.start({}), SingleInstance::Role::primary);
+    const InstanceAddress address = InstanceAddress::of({{u"XDG_RUNTIME_DIR"_s, runtime.path()}});
+    InstanceLock lock(address.lockPath);
+    ASSERT_EQ(lock.tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance running(address.socketPath);
+    ASSERT_TRUE(running.listen());
     QSignalSpy received(&running, &SingleInstance::requestReceived);
 
     QProcess launcher;

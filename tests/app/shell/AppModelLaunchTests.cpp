@@ -60,6 +60,23 @@ TEST_F(AppModelLaunchTest, FilesDeliveredWhileTheModelRunsAreOpenedOnceThroughTh
     EXPECT_EQ(mainWindowRequests, 0) << "files do not force the window up";
 }
 
+// Whatever decides that Orvane may end asks this; a request that is taken
+// but not started must count, or its files are lost.
+TEST_F(AppModelLaunchTest, ARequestIsOpenWorkFromTheMomentItIsTakenUntilItsLastFileHasEnded)
+{
+    uploadOnce();
+    const QUrl second = writeFile(u"second.csv"_s, "a\n");
+    QList<bool> changes;
+    QObject::connect(model.get(), &AppModel::hasOpenWorkChanged, [this, &changes] { changes.append(model->hasOpenWork()); });
+
+    delegate.openURLs({sales, second});
+    EXPECT_TRUE(model->hasOpenWork()) << "before the event loop turns";
+    ASSERT_TRUE(waitUntil([this] { return !model->hasOpenWork(); }));
+
+    EXPECT_EQ(changes, (QList<bool>{true, false})) << "never idle between the files";
+    EXPECT_EQ(model->statusMessage(), u"Uploaded and opened second.csv"_s);
+}
+
 TEST_F(AppModelLaunchTest, FilesDeliveredBeforeTheModelExistsAndBeforeOnboardingBringUpTheWindow)
 {
     setPreferences({.hasCompletedOnboarding = false});

@@ -41,6 +41,16 @@ protected:
         return *app;
     }
 
+    // Signed in before: opens need no browser.
+    void storeToken()
+    {
+        awaitTask(tokenStore->saveTokens({.accessToken = emulator.accessToken(),
+                                          .refreshToken = std::nullopt,
+                                          .expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600),
+                                          .scope = std::nullopt,
+                                          .tokenType = std::nullopt}));
+    }
+
     static int quickWindowCount()
     {
         int count = 0;
@@ -107,12 +117,7 @@ TEST_F(OrvaneAppTest, AfterSetupTheLaunchShowsTheHomeViewWithoutForcingOnboardin
 
 TEST_F(OrvaneAppTest, ALaunchToOpenFilesMakesNoWindow)
 {
-    const QString token = emulator.accessToken();
-    awaitTask(tokenStore->saveTokens({.accessToken = token,
-                                      .refreshToken = std::nullopt,
-                                      .expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600),
-                                      .scope = std::nullopt,
-                                      .tokenType = std::nullopt}));
+    storeToken();
     const int windowsBefore = quickWindowCount();
     tracker.recordFileOpenRequest({writeFile(u"report.csv"_s, "a,b\n")});
     OrvaneApp& orvane = launchAndWaitForTheLaunchCheck();
@@ -123,6 +128,28 @@ TEST_F(OrvaneAppTest, ALaunchToOpenFilesMakesNoWindow)
     EXPECT_EQ(quickWindowCount(), windowsBefore);
     // Without a tray, nothing is left to do once the file is done.
     EXPECT_TRUE(waitUntil([this] { return quitRequests == 1; }));
+}
+
+// The file manager hands a file over just as the last open ends: the check
+// whether Orvane may quit, already on its way, must see the new request.
+TEST_F(OrvaneAppTest, WithoutATrayAFileHandedOverAsTheLastOpenEndsIsOpenedBeforeQuitting)
+{
+    storeToken();
+    const QUrl first = writeFile(u"first.csv"_s, "a\n");
+    const QUrl second = writeFile(u"second.csv"_s, "b\n");
+    tracker.recordFileOpenRequest({first});
+    OrvaneApp& orvane = launch();
+    bool isHandedOver = false;
+    QObject::connect(&orvane.model(), &AppModel::openEnded, [this, &isHandedOver, &second] {
+        if (!std::exchange(isHandedOver, true))
+            AppDelegate(tracker, notification).openURLs({second});
+    });
+
+    ASSERT_TRUE(runUntilQuit([] {}));
+
+    EXPECT_EQ(statusAtQuit, u"Uploaded and opened second.csv"_s);
+    EXPECT_EQ(uploadCount(), 2);
+    EXPECT_EQ(quitRequests, 1);
 }
 
 TEST_F(OrvaneAppTest, WithoutATrayAFailedWindowlessOpenShowsItsErrorInsteadOfQuitting)

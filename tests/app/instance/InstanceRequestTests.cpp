@@ -1,4 +1,4 @@
-#include "platform/InstanceRequest.h"
+#include "instance/InstanceRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,14 @@ TEST(InstanceRequestTest, NoArgumentsIsAReopen)
     EXPECT_TRUE(InstanceRequest::fromArguments({}, u"/home/aki"_s).isReopen());
 }
 
-TEST(InstanceRequestTest, EncodesAsOneCompactJSONObjectOfPaths)
+TEST(InstanceRequestTest, EncodesAsOneLineOfCompactJSONObjectOfPaths)
 {
     const InstanceRequest request{{file(u"/home/aki/Q1 report.xlsx"_s), file(u"/tmp/\u58F2\u4E0A.csv"_s)}};
 
-    EXPECT_EQ(request.encoded(), u"{\"openFiles\":[\"/home/aki/Q1 report.xlsx\",\"/tmp/\u58F2\u4E0A.csv\"]}"_s.toUtf8());
-    EXPECT_EQ(InstanceRequest::decode(request.encoded()), request);
-    EXPECT_EQ(InstanceRequest::decode(InstanceRequest{}.encoded()), InstanceRequest{});
+    EXPECT_EQ(request.encoded(),
+              u"{\"openFiles\":[\"/home/aki/Q1 report.xlsx\",\"/tmp/\u58F2\u4E0A.csv\"]}\n"_s.toUtf8());
+    EXPECT_EQ(InstanceRequest::decode(request.encoded().chopped(1)), request);
+    EXPECT_EQ(InstanceRequest::decode(InstanceRequest{}.encoded().chopped(1)), InstanceRequest{});
 }
 
 TEST(InstanceRequestTest, DecodingKeepsOnlyAbsolutePaths)

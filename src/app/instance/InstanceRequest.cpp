@@ -1,4 +1,4 @@
-#include "platform/InstanceRequest.h"
+#include "instance/InstanceRequest.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -36,7 +36,7 @@ QByteArray InstanceRequest::encoded() const
     QJsonArray paths;
     for (const QUrl& url : fileURLs)
         paths.append(url.toLocalFile());
-    return QJsonDocument(QJsonObject{{openFilesKey, paths}}).toJson(QJsonDocument::Compact);
+    return QJsonDocument(QJsonObject{{openFilesKey, paths}}).toJson(QJsonDocument::Compact) + terminator;
 }
 
 std::optional<InstanceRequest> InstanceRequest::decode(const QByteArray& message)

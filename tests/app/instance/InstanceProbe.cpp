@@ -9,6 +9,8 @@
 //                        approved at once, as a user would)
 //   window               the main window was asked for
 
+#include "instance/InstanceHandOver.h"
+#include "instance/InstanceLock.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppModel.h"
 #include "shell/DesktopPlatform.h"
@@ -38,12 +40,19 @@ void printLine(const QString& kind, const QString& text = {})
 
 int main(int argc, char** argv)
 {
+    const InstanceAddress address = InstanceAddress::of(processEnvironment());
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    const InstanceRequest request = InstanceRequest::fromArguments(arguments, QDir::currentPath());
+    InstanceLock lock(address.lockPath);
+    if (InstanceHandOver(address, request).handOverOrLock(lock) != InstanceHandOver::Outcome::noneRunning)
+        return 0;
+
     QCoreApplication application(argc, argv);
     AppDelegate delegate;
-    DesktopPlatform platform(delegate, SingleInstance::serverName(processEnvironment()));
-    const InstanceRequest request = InstanceRequest::fromArguments(application.arguments().mid(1), QDir::currentPath());
-    if (platform.start(request) == SingleInstance::Role::handedOver)
-        return 0;
+    DesktopPlatform platform(delegate, address.socketPath);
+    platform.start(request);
 
     QSettings defaults(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
     const Environment environment = processEnvironment();

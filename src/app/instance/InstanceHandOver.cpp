@@ -1,0 +1,124 @@
+#include "instance/InstanceHandOver.h"
+
+#include "instance/InstanceLock.h"
+
+#include <QFile>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+namespace orvane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    ~Descriptor()
+    {
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+// Until events are possible on descriptor; false at deadline or on an error.
+bool waitFor(int descriptor, short events, Clock::time_point deadline)
+{
+    pollfd watched{.fd = descriptor, .events = events, .revents = 0};
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const int ready = ::poll(&watched, 1, int(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+InstanceHandOver::InstanceHandOver(InstanceAddress address, const InstanceRequest& request)
+    : address_(std::move(address)), message_(request.encoded())
+{
+}
+
+InstanceHandOver::Outcome InstanceHandOver::handOver() const
+{
+    return run([this] { return !InstanceLock::isHeld(address_.lockPath); });
+}
+
+InstanceHandOver::Outcome InstanceHandOver::handOverOrLock(InstanceLock& lock) const
+{
+    return run([&lock] { return lock.tryLock() != InstanceLock::Attempt::heldElsewhere; });
+}
+
+InstanceHandOver::Outcome InstanceHandOver::run(const std::function<bool()>& isNoneRunning) const
+{
+    const Clock::time_point deadline = Clock::now() + patience;
+    for (;;) {
+        if (isNoneRunning())
+            return Outcome::noneRunning;
+        if (tryOnce(deadline))
+            return Outcome::handedOver;
+        if (Clock::now() >= deadline)
+            return Outcome::unanswered;
+        std::this_thread::sleep_for(retryInterval);
+    }
+}
+
+bool InstanceHandOver::tryOnce(Clock::time_point deadline) const
+{
+    const QByteArray path = QFile::encodeName(address_.socketPath);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    // A local connect does not wait: it is taken, or refused when nobody
+    // listens or the listener's queue is full.
+    if (socket.get() < 0 || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+
+    for (qsizetype sent = 0; sent < message_.size();) {
+        if (!waitFor(socket.get(), POLLOUT, deadline))
+            return false;
+        const ssize_t written = ::send(socket.get(), message_.constData() + sent, size_t(message_.size() - sent),
+                                       MSG_NOSIGNAL);
+        if (written < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        sent += std::max<ssize_t>(written, 0);
+    }
+
+    // The running Orvane answers once it holds the request; until then it
+    // may be busy, and the connection waits in its queue.
+    QByteArray answer;
+    while (answer.size() < InstanceRequest::acknowledgement.size()) {
+        if (!waitFor(socket.get(), POLLIN, deadline))
+            return false;
+        char buffer[32];
+        const ssize_t received = ::recv(socket.get(), buffer, sizeof buffer, 0);
+        if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR))
+            return false;
+        answer.append(buffer, std::max<ssize_t>(received, 0));
+    }
+    return answer == InstanceRequest::acknowledgement;
+}
+
+} // namespace orvane

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "instance/InstanceAddress.h"
+#include "instance/InstanceRequest.h"
+
+#include <chrono>
+#include <functional>
+
+namespace orvane {
+
+class InstanceLock;
+
+// Hands a start's request to the user's running Orvane and waits until it
+// says it holds the request. While an Orvane is starting (not listening yet)
+// or quitting (closing connections unanswered), it tries again, so a file
+// is never handed to a process that then drops it. Plain blocking calls and
+// no Qt event loop: the application runs this before it makes its GUI, so a
+// burst of starts makes one GUI process.
+class InstanceHandOver {
+public:
+    enum class Outcome {
+        // The running Orvane holds the request.
+        handedOver,
+        // No Orvane runs: the caller starts one (or, with a lock, is it now).
+        noneRunning,
+        // An Orvane runs but did not take the request within patience.
+        unanswered,
+    };
+
+    static constexpr std::chrono::milliseconds patience{30'000};
+    static constexpr std::chrono::milliseconds retryInterval{20};
+
+    InstanceHandOver(InstanceAddress address, const InstanceRequest& request);
+
+    // For the launcher: noneRunning when nobody holds the lock.
+    Outcome handOver() const;
+    // For the application: noneRunning once this process holds lock, or
+    // when no lock can be had at all (it then runs unguarded, alone).
+    Outcome handOverOrLock(InstanceLock& lock) const;
+
+    // One try: connect, send, wait for the acknowledgement until deadline.
+    // False when nobody listens, the running Orvane's queue of connections is
+    // full, or it closes the connection without answering.
+    bool tryOnce(std::chrono::steady_clock::time_point deadline) const;
+
+private:
+    Outcome run(const std::function<bool()>& isNoneRunning) const;
+
+    InstanceAddress address_;
+    QByteArray message_;
+};
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "instance/InstanceRequest.h"
+
+#include <QLocalServer>
+#include <QObject>
+
+class QLocalSocket;
+
+namespace orvane {
+
+class InstanceRequestReader;
+
+// The running Orvane's side of the hand-over: it listens on the user's
+// socket, reads each later start's request, passes it on, and only then
+// answers that it holds it. Listen only while holding the instance lock
+// (see InstanceHandOver): a socket file found then is one that a process
+// that has ended left behind.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
+
+    // False when the socket cannot be made; Orvane then runs alone.
+    bool listen();
+    bool isListening() const { return server_.isListening(); }
+    // Before quitting: later starts find nobody listening, and connections
+    // not answered yet are closed unanswered, so their senders start a new
+    // Orvane rather than hand files to this one.
+    void stopTakingRequests();
+
+Q_SIGNALS:
+    // A later start's request. When the signal returns, the request is taken.
+    void requestReceived(const orvane::InstanceRequest& request);
+
+private:
+    void acceptConnections();
+    void read(QLocalSocket& connection, InstanceRequestReader& reader);
+
+    QString socketPath_;
+    QLocalServer server_;
+};
+
+} // namespace orvane

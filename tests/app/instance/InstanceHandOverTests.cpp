@@ -1,0 +1,138 @@
+#include "instance/InstanceHandOver.h"
+#include "instance/InstanceLock.h"
+#include "instance/SingleInstance.h"
+
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+using namespace orvane;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Outcome = InstanceHandOver::Outcome;
+
+constexpr int timeoutMilliseconds = 10'000;
+
+// A start's hand-over runs in a thread of its own, as it would in a process
+// of its own, while the test's event loop serves as the running Orvane.
+class InstanceHandOverTest : public ::testing::Test {
+protected:
+    std::future<Outcome> startHandOver(const InstanceRequest& request, InstanceLock* lock = nullptr)
+    {
+        return std::async(std::launch::async, [this, request, lock] {
+            const InstanceHandOver handOver(address, request);
+            return lock ? handOver.handOverOrLock(*lock) : handOver.handOver();
+        });
+    }
+
+    static bool waitFor(const std::future<Outcome>& outcome)
+    {
+        return QTest::qWaitFor([&outcome] { return outcome.wait_for(0s) == std::future_status::ready; },
+                               timeoutMilliseconds);
+    }
+
+    QTemporaryDir runtime;
+    InstanceAddress address = InstanceAddress::at(runtime.filePath(u"orvane.socket"_s));
+    const InstanceRequest request{{QUrl::fromLocalFile(u"/home/aki/sales.csv"_s)}};
+};
+
+TEST_F(InstanceHandOverTest, WhereNoOrvaneRunsTheLauncherIsToldToStartOneAtOnce)
+{
+    QElapsedTimer clock;
+    clock.start();
+
+    EXPECT_EQ(InstanceHandOver(address, request).handOver(), Outcome::noneRunning);
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+TEST_F(InstanceHandOverTest, TheRunningOrvaneAnswersOnlyOnceItHoldsTheRequest)
+{
+    InstanceLock running(address.lockPath);
+    ASSERT_EQ(running.tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance instance(address.socketPath);
+    ASSERT_TRUE(instance.listen());
+    std::future<Outcome> outcome;
+    QList<InstanceRequest> taken;
+    bool wasAnsweredBeforeTaken = false;
+    QObject::connect(&instance, &SingleInstance::requestReceived, [&](const InstanceRequest& received) {
+        QTest::qWait(100);
+        wasAnsweredBeforeTaken = outcome.wait_for(0s) == std::future_status::ready;
+        taken.append(received);
+    });
+
+    outcome = startHandOver(request);
+
+    ASSERT_TRUE(waitFor(outcome));
+    EXPECT_EQ(outcome.get(), Outcome::handedOver);
+    EXPECT_EQ(taken, QList<InstanceRequest>{request});
+    EXPECT_FALSE(wasAnsweredBeforeTaken);
+}
+
+TEST_F(InstanceHandOverTest, WhileTheRunningOrvaneStartsUpTheHandOverWaitsForItsSocket)
+{
+    InstanceLock starting(address.lockPath);
+    ASSERT_EQ(starting.tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance instance(address.socketPath);
+    QSignalSpy received(&instance, &SingleInstance::requestReceived);
+
+    const std::future<Outcome> outcome = startHandOver(request);
+    QTest::qWait(300);
+    ASSERT_EQ(outcome.wait_for(0s), std::future_status::timeout);
+    ASSERT_TRUE(instance.listen());
+
+    ASSERT_TRUE(waitFor(outcome));
+    EXPECT_EQ(received.size(), 1);
+}
+
+// The running Orvane decided to quit with this request in its queue: the
+// launcher must not take the closed connection for a hand-over.
+TEST_F(InstanceHandOverTest, AnOrvaneThatQuitsWithoutTakingTheRequestLeavesTheLauncherToStartAnother)
+{
+    auto quitting = std::make_unique<InstanceLock>(address.lockPath);
+    ASSERT_EQ(quitting->tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance instance(address.socketPath);
+    ASSERT_TRUE(instance.listen());
+    QSignalSpy received(&instance, &SingleInstance::requestReceived);
+    // The request waits in the socket's queue: this event loop is not turning.
+    std::future<Outcome> outcome = startHandOver(request);
+    ASSERT_EQ(outcome.wait_for(300ms), std::future_status::timeout);
+
+    instance.stopTakingRequests();
+    QCoreApplication::processEvents();
+    quitting.reset();
+
+    ASSERT_TRUE(waitFor(outcome));
+    EXPECT_EQ(outcome.get(), Outcome::noneRunning);
+    EXPECT_EQ(received.size(), 0);
+}
+
+TEST_F(InstanceHandOverTest, OfTwoStartsTheOneThatFindsTheLockTakenHandsItsRequestToTheOther)
+{
+    InstanceLock first(address.lockPath);
+    ASSERT_EQ(InstanceHandOver(address, {}).handOverOrLock(first), Outcome::noneRunning);
+    ASSERT_TRUE(first.isLocked());
+    SingleInstance instance(address.socketPath);
+    ASSERT_TRUE(instance.listen());
+    QSignalSpy received(&instance, &SingleInstance::requestReceived);
+
+    InstanceLock second(address.lockPath);
+    std::future<Outcome> outcome = startHandOver(request, &second);
+
+    ASSERT_TRUE(waitFor(outcome));
+    EXPECT_EQ(outcome.get(), Outcome::handedOver);
+    EXPECT_FALSE(second.isLocked());
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received.at(0).at(0).value<InstanceRequest>(), request);
+}
+
+} // namespace
