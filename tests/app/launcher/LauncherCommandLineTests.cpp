@@ -1,7 +1,9 @@
 #include "LauncherTest.h"
 #include "OrvaneProcess.h"
 #include "launcher/LauncherCommandLine.h"
-#include "platform/SingleInstance.h"
+#include "instance/InstanceAddress.h"
+#include "instance/InstanceLock.h"
+#include "instance/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,8 +90,11 @@ protected:
 
 TEST_F(LauncherCommandTest, AnUnknownOptionEndsWithStatusTwoAndAHintAndHandsNothingOver)
 {
-    SingleInstance running(SingleInstance::serverName({{u"XDG_RUNTIME_DIR"_s, runtime.path()}}));
-    ASSERT_EQ(running.start({}), SingleInstance::Role::primary);
+    const InstanceAddress address = InstanceAddress::of({{u"XDG_RUNTIME_DIR"_s, runtime.path()}});
+    InstanceLock lock(address.lockPath);
+    ASSERT_EQ(lock.tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance running(address.socketPath);
+    ASSERT_TRUE(running.listen());
     QSignalSpy received(&running, &SingleInstance::requestReceived);
 
     QProcess launcher;
