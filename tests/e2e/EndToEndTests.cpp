@@ -1,8 +1,4 @@
-#include "AwaitTask.h"
-#include "GoogleEmulatorProcess.h"
-#include "tokens/KeychainTokenStore.h"
-#include "OrvaneDesktop.h"
-#include "platform/TokenStoreServiceName.h"
+#include "DesktopTest.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,18 +15,8 @@ namespace {
 
 const QString uploadPath = u"/upload/drive/v3/files"_s;
 
-// The real orvane executable with real processes around it (see
-// OrvaneDesktop), the Google emulator, and the keyring of the private D-Bus
-// session the test runs in.
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public DesktopTest {
 protected:
-    void SetUp() override
-    {
-        if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
-            GTEST_SKIP() << "needs the private keyring of scripts/with-test-services";
-        desktop = std::make_unique<OrvaneDesktop>(emulator.rootUrl(), emulator.clientId());
-    }
-
     std::unique_ptr<OrvaneProcess> start(const QStringList& arguments = {}) const { return desktop->start(arguments); }
     QString writeFile(const QString& name, const QByteArray& content) const
     {
@@ -48,17 +34,6 @@ protected:
                 return emulator.rootUrl().toString() + u"/spreadsheets/d/"_s + item.id + u"/edit"_s;
         return {};
     }
-
-    std::optional<OAuthTokenSet> storedTokens() const
-    {
-        const GoogleServiceEndpoints endpoints =
-            GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, emulator.rootUrl().toString()}});
-        KeychainTokenStore store(tokenStoreServiceName(endpoints), KeychainTokenStore::defaultAccount());
-        return awaitTask(store.loadTokens());
-    }
-
-    orvane::testsupport::GoogleEmulatorProcess emulator;
-    std::unique_ptr<OrvaneDesktop> desktop;
 };
 
 TEST_F(EndToEndTest, FirstLaunchWithAFileBeforeOnboardingUploadsNothingAndShowsOnboarding)

@@ -1,8 +1,4 @@
-#include "AwaitTask.h"
-#include "GoogleEmulatorProcess.h"
-#include "OrvaneDesktop.h"
-#include "platform/TokenStoreServiceName.h"
-#include "tokens/KeychainTokenStore.h"
+#include "DesktopTest.h"
 
 #include <QThread>
 
@@ -22,23 +18,15 @@ const QString uploadPath = u"/upload/drive/v3/files"_s;
 // user opens a selection of files, against the real executables on a
 // desktop without a tray: no file may be lost, none uploaded twice, and only
 // one of the processes may make the GUI.
-class LaunchBurstTest : public ::testing::Test {
+class LaunchBurstTest : public DesktopTest {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
-            GTEST_SKIP() << "needs the private keyring of scripts/with-test-services";
-        desktop = std::make_unique<OrvaneDesktop>(emulator.rootUrl(), emulator.clientId());
+        DesktopTest::SetUp();
+        if (IsSkipped())
+            return;
         desktop->completeOnboarding();
-        // Signed in before, so that no open waits for the browser's sign-in.
-        const GoogleServiceEndpoints endpoints =
-            GoogleServiceEndpoints::fromEnvironment({{u"ORVANE_GOOGLE_SERVICE_ROOT"_s, emulator.rootUrl().toString()}});
-        KeychainTokenStore store(tokenStoreServiceName(endpoints), KeychainTokenStore::defaultAccount());
-        awaitTask(store.saveTokens({.accessToken = emulator.accessToken(),
-                                    .refreshToken = std::nullopt,
-                                    .expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600),
-                                    .scope = std::nullopt,
-                                    .tokenType = std::nullopt}));
+        storeSignIn();
     }
 
     // Starts `orvane FILE` for count new files, pause apart; their names.
@@ -73,8 +61,6 @@ protected:
                              [](const std::unique_ptr<OrvaneProcess>& launched) { return launched->countLines(u"orvane.activity: Started"_s) > 0; });
     }
 
-    GoogleEmulatorProcess emulator;
-    std::unique_ptr<OrvaneDesktop> desktop;
     std::vector<std::unique_ptr<OrvaneProcess>> launches;
 };
 

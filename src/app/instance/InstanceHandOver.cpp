@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -55,6 +56,20 @@ bool waitFor(int descriptor, short events, Clock::time_point deadline)
 InstanceHandOver::InstanceHandOver(InstanceAddress address, const InstanceRequest& request)
     : address_(std::move(address)), message_(request.encoded())
 {
+}
+
+std::optional<int> InstanceHandOver::exitStatusAfter(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::handedOver:
+        return 0;
+    case Outcome::unanswered:
+        std::fputs("orvane: the running Orvane did not take the files\n", stderr);
+        return 1;
+    case Outcome::noneRunning:
+        break;
+    }
+    return std::nullopt;
 }
 
 InstanceHandOver::Outcome InstanceHandOver::handOver() const

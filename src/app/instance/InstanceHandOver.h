@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace orvane {
 
@@ -31,6 +32,11 @@ public:
     static constexpr std::chrono::milliseconds retryInterval{20};
 
     InstanceHandOver(InstanceAddress address, const InstanceRequest& request);
+
+    // How a start ends after outcome: with status 0 once the request is
+    // handed over, with 1 and a message on standard error when it is
+    // unanswered; nothing when the start goes on to run Orvane.
+    static std::optional<int> exitStatusAfter(Outcome outcome);
 
     // For the launcher: noneRunning when nobody holds the lock.
     Outcome handOver() const;

@@ -31,6 +31,14 @@ InstanceRequest InstanceRequest::fromArguments(const QStringList& arguments, con
     return request;
 }
 
+InstanceRequest InstanceRequest::fromCommandLine(int argc, const char* const* argv, const QString& workingDirectory)
+{
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    return fromArguments(arguments, workingDirectory);
+}
+
 QByteArray InstanceRequest::encoded() const
 {
     QJsonArray paths;

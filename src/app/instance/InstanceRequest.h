@@ -28,6 +28,8 @@ struct InstanceRequest {
     // The command line of `orvane FILE…` (the program name left out): each
     // argument is a path, relative ones taken from workingDirectory.
     static InstanceRequest fromArguments(const QStringList& arguments, const QString& workingDirectory);
+    // The same from main()'s arguments, before any application object exists.
+    static InstanceRequest fromCommandLine(int argc, const char* const* argv, const QString& workingDirectory);
 
     // {"openFiles": ["/absolute/path", …]} and the terminator. JSON escapes
     // line feeds within paths, so the terminator ends the message.

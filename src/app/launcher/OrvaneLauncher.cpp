@@ -41,15 +41,9 @@ int main(int argc, char** argv)
             return GoogleServiceEndpoints::unusableServiceRootExitStatus;
         }
         const InstanceRequest request = InstanceRequest::fromArguments(commandLine.files, QDir::currentPath());
-        switch (InstanceHandOver(InstanceAddress::of(processEnvironment()), request).handOver()) {
-        case InstanceHandOver::Outcome::handedOver:
-            return 0;
-        case InstanceHandOver::Outcome::unanswered:
-            std::fprintf(stderr, "orvane: the running Orvane did not take the files\n");
-            return 1;
-        case InstanceHandOver::Outcome::noneRunning:
-            break;
-        }
+        if (const std::optional<int> exitStatus = InstanceHandOver::exitStatusAfter(
+                InstanceHandOver(InstanceAddress::of(processEnvironment()), request).handOver()))
+            return *exitStatus;
         const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
             QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));

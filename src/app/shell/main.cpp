@@ -31,20 +31,11 @@ int main(int argc, char** argv)
     // Decided before the GUI is made, so that a burst of starts makes one GUI
     // process: the others hand their files to it and end.
     const InstanceAddress address = InstanceAddress::of(processEnvironment());
-    QStringList arguments;
-    for (int index = 1; index < argc; ++index)
-        arguments.append(QString::fromLocal8Bit(argv[index]));
-    const InstanceRequest launchRequest = InstanceRequest::fromArguments(arguments, QDir::currentPath());
+    const InstanceRequest launchRequest = InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath());
     InstanceLock lock(address.lockPath);
-    switch (InstanceHandOver(address, launchRequest).handOverOrLock(lock)) {
-    case InstanceHandOver::Outcome::handedOver:
-        return 0;
-    case InstanceHandOver::Outcome::unanswered:
-        std::fprintf(stderr, "orvane: the running Orvane did not take the files\n");
-        return 1;
-    case InstanceHandOver::Outcome::noneRunning:
-        break;
-    }
+    if (const std::optional<int> exitStatus =
+            InstanceHandOver::exitStatusAfter(InstanceHandOver(address, launchRequest).handOverOrLock(lock)))
+        return *exitStatus;
 
     QApplication application(argc, argv);
     qCInfo(activityLog) << "Started";

@@ -41,10 +41,7 @@ void printLine(const QString& kind, const QString& text = {})
 int main(int argc, char** argv)
 {
     const InstanceAddress address = InstanceAddress::of(processEnvironment());
-    QStringList arguments;
-    for (int index = 1; index < argc; ++index)
-        arguments.append(QString::fromLocal8Bit(argv[index]));
-    const InstanceRequest request = InstanceRequest::fromArguments(arguments, QDir::currentPath());
+    const InstanceRequest request = InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath());
     InstanceLock lock(address.lockPath);
     if (InstanceHandOver(address, request).handOverOrLock(lock) != InstanceHandOver::Outcome::noneRunning)
         return 0;
