@@ -233,6 +233,16 @@ void GoogleEmulatorProcess::failNextRequests(const QString& path, int status, co
     addFault(path, count, {}, {{u"status"_s, status}, {u"reason"_s, reason}});
 }
 
+void GoogleEmulatorProcess::failNextAnswers(const QString& path, int status, int count, const QByteArray& method)
+{
+    addFault(path, count, method, {{u"status"_s, status}, {u"afterHandling"_s, true}});
+}
+
+void GoogleEmulatorProcess::dropNextAnswers(const QString& path, int count, const QByteArray& method)
+{
+    addFault(path, count, method, {{u"drop"_s, true}, {u"afterHandling"_s, true}});
+}
+
 void GoogleEmulatorProcess::stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count, const QByteArray& method)
 {
     addFault(path, count, method, {{u"stallMilliseconds"_s, static_cast<qint64>(duration.count())}});

@@ -108,6 +108,11 @@ public:
     void failNextRequests(const QString& path, int status, int count = 1, const QByteArray& method = {});
     // The same with the reason (Drive) or error code (OAuth endpoints) Google gives, e.g. 403 userRateLimitExceeded.
     void failNextRequests(const QString& path, int status, const QString& reason, int count = 1);
+    // The next count requests are handled as usual (a folder is made, a file
+    // stored) and then answered with status, or their connection closed
+    // without an answer: the work is done, and the client hears otherwise.
+    void failNextAnswers(const QString& path, int status, int count = 1, const QByteArray& method = {});
+    void dropNextAnswers(const QString& path, int count = 1, const QByteArray& method = {});
     void stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count = 1, const QByteArray& method = {});
     void dropNextRequests(const QString& path, int count = 1, const QByteArray& method = {});
     // A fault as the control API takes it, e.g. a status with a body of the test's own:

@@ -28,6 +28,17 @@ HttpResponse notFound()
     return HttpResponse::html(404, html::page(u"Not Found"_s, u"<h1>404. That’s an error.</h1>\n<p>The requested URL was not found on this server.</p>"_s));
 }
 
+// What a status or drop fault answers (a stall has no answer of its own).
+HttpResponse faultAnswer(const FaultAction& action, const QByteArray& path)
+{
+    if (const auto* status = std::get_if<AnswerWithStatus>(&action))
+        return ControlApi::faultResponse(*status, path);
+    HttpResponse nothing;
+    nothing.status = 0;
+    nothing.closesWithoutAnswer = true;
+    return nothing;
+}
+
 HttpResponse methodNotAllowed(const QByteArray& allowed)
 {
     HttpResponse response = HttpResponse::html(405, html::page(u"Method Not Allowed"_s, u"<h1>405. That’s an error.</h1>"_s));
@@ -54,19 +65,22 @@ void GoogleEmulator::handle(const HttpRequestHead& head, const HttpExchange& exc
         return;
     }
     const quint64 recordId = m_log.add(head);
-    const std::optional<FaultAction> fault = m_faults.take(head.method, head.path);
+    const std::optional<FaultPlan::Fault> fault = m_faults.take(head.method, head.path);
     if (!fault) {
         dispatch(head, exchange, recordId);
-    } else if (const auto* status = std::get_if<AnswerWithStatus>(&*fault)) {
-        exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, answer(ControlApi::faultResponse(*status, head.path))));
-    } else if (const auto* stall = std::get_if<Stall>(&*fault)) {
+    } else if (fault->afterHandling) {
+        dispatch(head, exchange, recordId, faultAnswer(fault->action, head.path));
+    } else if (const auto* stall = std::get_if<Stall>(&fault->action)) {
         QTimer::singleShot(stall->duration, [this, head, exchange, recordId] { dispatch(head, exchange, recordId); });
-    } else {
+    } else if (std::holds_alternative<DropConnection>(fault->action)) {
         exchange.drop();
+    } else {
+        exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, answer(faultAnswer(fault->action, head.path))));
     }
 }
 
-void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId)
+void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId,
+                              std::optional<HttpResponse> replacement)
 {
     std::unique_ptr<BodySink> sink;
     try {
@@ -74,6 +88,8 @@ void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& e
     } catch (const RequestRefused& refusal) {
         sink = answer(refusal.response());
     }
+    if (replacement)
+        sink = std::make_unique<ReplacedAnswerSink>(std::move(sink), std::move(*replacement));
     exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, std::move(sink)));
 }
 

@@ -26,7 +26,9 @@ public:
     void handle(const HttpRequestHead& head, const HttpExchange& exchange) override;
 
 private:
-    void dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId);
+    // Handles the request; with a replacement, that is answered in place of its own answer.
+    void dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId,
+                  std::optional<HttpResponse> replacement = std::nullopt);
     std::unique_ptr<BodySink> route(const HttpRequestHead& head);
 
     EmulatorSettings m_settings;

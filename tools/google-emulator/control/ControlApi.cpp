@@ -195,7 +195,14 @@ HttpResponse ControlApi::addFault(const QByteArray& body)
     std::optional<FaultAction> action = faultAction(request, &problem);
     if (!action)
         return controlError(400, problem);
-    m_state.faults.add({.path = path.toUtf8(), .method = request.value(u"method"_s).toString().toUtf8(), .remaining = count, .action = *action});
+    const QJsonValue afterHandling = request.value(u"afterHandling"_s);
+    if (!afterHandling.isUndefined() && (!afterHandling.isBool() || std::holds_alternative<Stall>(*action)))
+        return controlError(400, u"\"afterHandling\" is true or false, for a status or a drop."_s);
+    m_state.faults.add({.path = path.toUtf8(),
+                        .method = request.value(u"method"_s).toString().toUtf8(),
+                        .remaining = count,
+                        .action = *action,
+                        .afterHandling = afterHandling.toBool()});
     return done();
 }
 

@@ -7,16 +7,16 @@ void FaultPlan::add(Fault fault)
     m_faults.append(std::move(fault));
 }
 
-std::optional<FaultAction> FaultPlan::take(const QByteArray& method, const QByteArray& path)
+std::optional<FaultPlan::Fault> FaultPlan::take(const QByteArray& method, const QByteArray& path)
 {
     for (qsizetype index = 0; index < m_faults.size(); ++index) {
         Fault& fault = m_faults[index];
         if (fault.path != path || (!fault.method.isEmpty() && fault.method != method))
             continue;
-        FaultAction action = fault.action;
+        const Fault taken = fault;
         if (--fault.remaining == 0)
             m_faults.removeAt(index);
-        return action;
+        return taken;
     }
     return std::nullopt;
 }

@@ -37,11 +37,14 @@ public:
         QByteArray method; // empty: any method
         int remaining;
         FaultAction action;
+        // A status or drop after the request was handled as usual: the server
+        // did the work, and the client hears a failure or nothing.
+        bool afterHandling = false;
     };
 
     void add(Fault fault);
     // The fault for this request, counted as used.
-    std::optional<FaultAction> take(const QByteArray& method, const QByteArray& path);
+    std::optional<Fault> take(const QByteArray& method, const QByteArray& path);
     void clear();
 
 private:

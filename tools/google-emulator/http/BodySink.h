@@ -43,6 +43,26 @@ private:
     bool m_exceeded = false;
 };
 
+// Lets the inner sink handle the body, then gives another answer in place of
+// its own (a fault after the work was done).
+class ReplacedAnswerSink final : public BodySink {
+public:
+    ReplacedAnswerSink(std::unique_ptr<BodySink> inner, HttpResponse replacement)
+        : m_inner(std::move(inner)), m_replacement(std::move(replacement))
+    {
+    }
+    void append(QByteArrayView piece) override { m_inner->append(piece); }
+    HttpResponse finish() override
+    {
+        m_inner->finish();
+        return std::move(m_replacement);
+    }
+
+private:
+    std::unique_ptr<BodySink> m_inner;
+    HttpResponse m_replacement;
+};
+
 // Turns a RequestRefused thrown by the inner sink into the answer; the rest of
 // the body is then read past.
 class RefusalGuardSink final : public BodySink {

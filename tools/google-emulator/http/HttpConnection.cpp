@@ -145,6 +145,12 @@ void HttpConnection::finishRequest()
     const HttpResponse response = m_sink->finish();
     m_sink.reset();
     m_body.reset();
+    if (response.closesWithoutAnswer) {
+        m_state = State::Closed;
+        m_socket->abort();
+        deleteLater();
+        return;
+    }
     const bool keepAlive = m_request.keepAlive;
     m_socket->write(serializeResponse(response, !keepAlive, m_request.head.method == "HEAD"_ba));
     if (keepAlive)

@@ -43,6 +43,8 @@ struct HttpResponse {
     int status = 200;
     HttpHeaders headers;
     QByteArray body;
+    // Close the connection instead of answering (a fault): the client never hears.
+    bool closesWithoutAnswer = false;
 
     static HttpResponse json(int status, const QJsonObject& object);
     static HttpResponse html(int status, const QString& page);
