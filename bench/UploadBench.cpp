@@ -32,6 +32,7 @@ class FixedTokenProvider final : public AccessTokenProviding {
 public:
     explicit FixedTokenProvider(QString token) : token_(std::move(token)) {}
     QCoro::Task<QString> accessToken() override { co_return QString(token_); }
+    QCoro::Task<std::optional<QString>> accessTokenReplacing(QString) override { co_return std::nullopt; }
 
 private:
     QString token_;

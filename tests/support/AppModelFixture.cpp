@@ -1,5 +1,7 @@
 #include "AppModelFixture.h"
 
+#include "QuickRetries.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -59,6 +61,7 @@ AppModel& AppModelTest::makeModel()
         .bundle = ApplicationBundle({}),
         .endpoints = GoogleServiceEndpoints::fromEnvironment(processEnvironment),
         .registerAsDefaultApplication = registerAsDefaultApplication,
+        .retryPolicy = quickRetries(),
         .launchIntents = tracker,
         .openURLsNotification = notification,
     });

@@ -1,10 +1,12 @@
 #include "drive/GoogleDriveClient.h"
 
-#include "net/HttpExchange.h"
-#include "support/JsonDecoding.h"
+#include "drive/DriveAnswer.h"
+#include "drive/StreamingUpload.h"
+#include "net/NetworkRoute.h"
 #include "routing/OrvaneError.h"
 #include "state/Sha256.h"
-#include "drive/StreamingUpload.h"
+#include "support/FileError.h"
+#include "support/JsonDecoding.h"
 #include "support/UrlError.h"
 
 #include <QJsonArray>
@@ -38,10 +40,14 @@ const QString folderMimeType = u"application/vnd.google-apps.folder"_s;
 
 struct ListResponse {
     QList<DriveFile> files;
+    // Present while more pages follow; a page may be short, or empty, before the end.
+    std::optional<QString> nextPageToken;
 
     static ListResponse fromJson(const QJsonValue& value)
     {
-        return {json::decodeArray(json::requireArray(json::requireObject(value), "files"_L1), DriveFile::fromJson)};
+        const QJsonObject object = json::requireObject(value);
+        return {json::decodeArray(json::requireArray(object, "files"_L1), DriveFile::fromJson),
+                json::optionalString(object, "nextPageToken"_L1)};
     }
 };
 
@@ -52,14 +58,24 @@ QNetworkRequest authorizedRequest(const QUrl& url, const QString& token)
     return request;
 }
 
-// Every 2xx answer is a success whose whole body must decode; anything else is
-// a bad server response that carries nothing of what Google said.
+// Every 2xx answer is a success whose whole body must decode; anything else
+// fails with what Google said.
 template <typename Decoded>
 Decoded decodedAnswer(const HttpResponse& response)
 {
     if (response.isHttpFailure())
-        throw UrlError(UrlError::Code::badServerResponse);
+        throw driveAnswerError(response);
     return Decoded::fromJson(json::parse(response.body));
+}
+
+// The file the upload opened must be the one the open service fingerprinted,
+// or the recorded hash would describe other content.
+void requireUnchangedSinceSnapshot(const FileFramedBody& body, const LocalFileSnapshot& snapshot)
+{
+    if (body.fileSize() != snapshot.fileSize
+        || body.fileModifiedAt().toMSecsSinceEpoch() != snapshot.modifiedAt.toMSecsSinceEpoch())
+        throw FileError(FileError::Kind::notReadable, body.filePath(),
+                        u"it changed after Orvane looked at it, so nothing was uploaded; open it again once it is saved"_s);
 }
 
 // Drive's query language quotes names in apostrophes; backslashes are doubled
@@ -88,20 +104,23 @@ QByteArray compactJson(const QJsonObject& object)
 } // namespace
 
 GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
-                                     GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints)
+                                     GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
+                                     RetryPolicy retryPolicy, AbortSignal abort)
     : tokenProvider_(tokenProvider),
       networkAccessManager_(networkAccessManager),
       urlResolver_(std::move(urlResolver)),
-      endpoints_(std::move(endpoints))
+      endpoints_(std::move(endpoints)),
+      retryPolicy_(std::move(retryPolicy)),
+      abort_(std::move(abort))
 {
 }
 
 QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest request)
 {
-    const QString token = co_await tokenProvider_.accessToken();
-    const QString rootFolderID = co_await ensureFolder(request.rootFolderName, u"root"_s, token);
-    const QString destinationFolderID = co_await ensureFolder(request.destinationFolderName, rootFolderID, token);
-    const DriveFile file = co_await upload(request, destinationFolderID, token);
+    Session session{co_await tokenProvider_.accessToken()};
+    const QString rootFolderID = co_await ensureFolder(session, request.rootFolderName, u"root"_s);
+    const QString destinationFolderID = co_await ensureFolder(session, request.destinationFolderName, rootFolderID);
+    const DriveFile file = co_await upload(session, request, destinationFolderID);
     if (!file.id)
         throw OrvaneError::driveResponseMissingFileID();
 
@@ -115,49 +134,99 @@ QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest 
     co_return DriveUploadResult{*file.id, openURL, webViewLink};
 }
 
-QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(QString name, QString parentID, QString token)
+QCoro::Task<HttpResponse> GoogleDriveClient::sendAuthorized(Session& session, const Send& send)
+{
+    HttpResponse response = co_await send(session.token);
+    if (response.statusCode != 401 || session.wasRefreshed)
+        co_return response;
+    session.wasRefreshed = true;
+    const std::optional<QString> replacement = co_await tokenProvider_.accessTokenReplacing(session.token);
+    if (!replacement)
+        co_return response;
+    session.token = *replacement;
+    co_return co_await send(session.token);
+}
+
+QCoro::Task<HttpResponse> GoogleDriveClient::exchange(Session& session, Send send)
+{
+    const HttpResponse response = co_await retrying<HttpResponse>(
+        retryPolicy_, abort_, [&] { return sendAuthorized(session, send); }, isTransientDriveAnswer);
+    if (response.isHttpFailure())
+        throw driveAnswerError(response);
+    co_return response;
+}
+
+QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(Session& session, QString name, QString parentID)
 {
     const QString query = u"mimeType='"_s + folderMimeType + u"' and name='"_s + escapedForQuery(name)
         + u"' and '"_s + parentID + u"' in parents and trashed=false"_s;
-    const QUrl url = withQuery(endpoints_.driveFilesEndpoint,
-                               {{u"q"_s, query}, {u"fields"_s, u"files(id,name)"_s}, {u"pageSize"_s, u"1"_s}});
-    const HttpResponse response = co_await sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET");
-    const ListResponse list = decodedAnswer<ListResponse>(response);
-    co_return list.files.isEmpty() ? std::nullopt : list.files.first().id;
+    std::optional<QString> pageToken;
+    // Drive may answer a short or empty page before the end of the list: the
+    // folder may be on a later page, and none may be made while pages remain.
+    for (int page = 0; page < maximumLookupPages; ++page) {
+        QList<std::pair<QString, QString>> items{
+            {u"q"_s, query}, {u"fields"_s, u"nextPageToken,files(id,name)"_s}, {u"pageSize"_s, u"1"_s}};
+        if (pageToken)
+            items.append({u"pageToken"_s, *pageToken});
+        const QUrl url = withQuery(endpoints_.driveFilesEndpoint, items);
+        const HttpResponse response = co_await exchange(session, [&](QString token) {
+            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+        });
+        const ListResponse list = decodedAnswer<ListResponse>(response);
+        if (!list.files.isEmpty())
+            co_return list.files.first().id;
+        if (!list.nextPageToken)
+            co_return std::nullopt;
+        pageToken = list.nextPageToken;
+    }
+    throw UrlError(UrlError::Code::badServerResponse, 200,
+                   u"the folder list did not end after %1 pages"_s.arg(maximumLookupPages));
 }
 
-QCoro::Task<QString> GoogleDriveClient::ensureFolder(QString name, QString parentID, QString token)
+QCoro::Task<QString> GoogleDriveClient::ensureFolder(Session& session, QString name, QString parentID)
 {
-    if (std::optional<QString> existing = co_await findFolder(name, parentID, token))
-        co_return *existing;
-
     QUrl url = endpoints_.driveFilesEndpoint;
     url.setQuery(u"fields=id,name"_s);
-    QNetworkRequest request = authorizedRequest(url, token);
-    request.setRawHeader("Content-Type", "application/json; charset=utf-8");
     const QByteArray body = compactJson({
         {u"name"_s, name},
         {u"mimeType"_s, folderMimeType},
         {u"parents"_s, QJsonArray{parentID}},
     });
-    const HttpResponse response = co_await sendRequest(networkAccessManager_, request, "POST", body);
-    const DriveFile folder = decodedAnswer<DriveFile>(response);
+    const Send create = [&](QString token) {
+        QNetworkRequest request = authorizedRequest(url, token);
+        request.setRawHeader("Content-Type", "application/json; charset=utf-8");
+        return sendRequestOnce(networkAccessManager_, request, "POST", body, abort_);
+    };
+
+    // A creation that failed on the way may still have made the folder: every
+    // new try looks again first, so that a folder is never made twice.
+    struct Attempt {
+        std::optional<QString> existingID;
+        HttpResponse creation;
+    };
+    const Attempt outcome = co_await retrying<Attempt>(
+        retryPolicy_, abort_,
+        [&]() -> QCoro::Task<Attempt> {
+            if (std::optional<QString> existing = co_await findFolder(session, name, parentID))
+                co_return Attempt{existing, {}};
+            co_return Attempt{std::nullopt, co_await sendAuthorized(session, create)};
+        },
+        [](const Attempt& attempt) { return !attempt.existingID && isTransientDriveAnswer(attempt.creation); });
+    if (outcome.existingID)
+        co_return *outcome.existingID;
+    const DriveFile folder = decodedAnswer<DriveFile>(outcome.creation);
     if (!folder.id)
         throw OrvaneError::driveResponseMissingFileID();
     co_return *folder.id;
 }
 
-QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(DriveUploadRequest request, QString parentID,
-                                                                    QString token)
+QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(Session& session, DriveUploadRequest request,
+                                                                    QString parentID)
 {
     const QByteArray boundary =
         "OrvaneBoundary-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
     QUrl url = endpoints_.driveUploadEndpoint;
     url.setQuery(u"uploadType=multipart&fields=id,name,webViewLink,mimeType"_s);
-    const HttpHeaders headers{
-        {"Authorization", "Bearer " + token.toUtf8()},
-        {"Content-Type", "multipart/related; boundary=" + boundary},
-    };
     const QByteArray metadata = compactJson({
         {u"name"_s, request.localFileURL.fileName()},
         {u"mimeType"_s, request.route.uploadMetadataMimeType(request.mode)},
@@ -170,13 +239,22 @@ QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(DriveUploadR
              {u"openMode"_s, rawValue(request.mode)},
          }},
     });
-    QByteArray head = "--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n" + metadata
+    const QByteArray head = "--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n" + metadata
         + "\r\n--" + boundary + "\r\nContent-Type: " + request.route.sourceMimeType.toUtf8() + "\r\n\r\n";
-    QByteArray tail = "\r\n--" + boundary + "--\r\n";
+    const QByteArray tail = "\r\n--" + boundary + "--\r\n";
+    const NetworkRoute route = NetworkRoute::to(url, networkAccessManager_);
 
-    // Opened before anything is sent: a file that is gone fails here, unsent.
-    auto body = std::make_shared<FileFramedBody>(std::move(head), request.localFileURL.toLocalFile(), std::move(tail));
-    const HttpResponse response = co_await postStreaming(url, headers, body);
+    const HttpResponse response = co_await exchange(session, [&](QString token) -> QCoro::Task<HttpResponse> {
+        // Opened for every try, before anything is sent: a file that is gone
+        // or changed fails here, unsent.
+        auto body = std::make_shared<FileFramedBody>(head, request.localFileURL.toLocalFile(), tail);
+        requireUnchangedSinceSnapshot(*body, request.snapshot);
+        const HttpHeaders headers{
+            {"Authorization", "Bearer " + token.toUtf8()},
+            {"Content-Type", "multipart/related; boundary=" + boundary},
+        };
+        co_return co_await postStreaming(url, headers, body, route, abort_);
+    });
     co_return decodedAnswer<DriveFile>(response);
 }
 

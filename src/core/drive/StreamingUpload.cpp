@@ -7,10 +7,20 @@
 #include <curl/curl.h>
 #include <openssl/crypto.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
 namespace orvane {
+
+namespace {
+
+const QString changedDuringUpload =
+    QStringLiteral("it changed while it was being uploaded, so nothing was kept on Google Drive; open it again once "
+                   "it is saved");
+
+} // namespace
 
 FileFramedBody::FileFramedBody(QByteArray head, const QString& filePath, QByteArray tail)
     : head_(std::move(head)), file_(std::make_unique<QFile>(filePath)), tail_(std::move(tail))
@@ -19,7 +29,30 @@ FileFramedBody::FileFramedBody(QByteArray head, const QString& filePath, QByteAr
         const auto kind = file_->exists() ? FileError::Kind::notReadable : FileError::Kind::notFound;
         throw FileError(kind, filePath, file_->errorString());
     }
-    fileSize_ = file_->size();
+    struct stat status {};
+    if (::fstat(file_->handle(), &status) != 0)
+        throw FileError(FileError::Kind::notReadable, filePath, QString::fromLocal8Bit(std::strerror(errno)));
+    identity_ = {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size), qint64(status.st_mtim.tv_sec),
+                 qint64(status.st_mtim.tv_nsec)};
+}
+
+QDateTime FileFramedBody::fileModifiedAt() const
+{
+    return QDateTime::fromMSecsSinceEpoch(identity_.modifiedSeconds * 1000 + identity_.modifiedNanoseconds / 1'000'000,
+                                          Qt::UTC);
+}
+
+bool FileFramedBody::fileIsUnchanged() const
+{
+    // The open file must not have been written to, and its path must still
+    // name it: a file replaced by a save is another file.
+    struct stat opened {};
+    struct stat atPath {};
+    if (::fstat(file_->handle(), &opened) != 0 || ::stat(QFile::encodeName(filePath()).constData(), &atPath) != 0)
+        return false;
+    const Identity now{quint64(opened.st_dev), quint64(opened.st_ino), qint64(opened.st_size),
+                       qint64(opened.st_mtim.tv_sec), qint64(opened.st_mtim.tv_nsec)};
+    return now == identity_ && quint64(atPath.st_dev) == identity_.device && quint64(atPath.st_ino) == identity_.inode;
 }
 
 qint64 FileFramedBody::read(char* data, qint64 maxSize)
@@ -32,7 +65,7 @@ qint64 FileFramedBody::read(char* data, qint64 maxSize)
     };
     if (position_ < head_.size())
         return copyFrom(head_, position_);
-    const qint64 fileEnd = head_.size() + fileSize_;
+    const qint64 fileEnd = head_.size() + identity_.size;
     if (position_ < fileEnd) {
         const qint64 count = file_->read(data, std::min(maxSize, fileEnd - position_));
         // A file that shrank since it was opened cannot fill the announced length.
@@ -41,6 +74,10 @@ qint64 FileFramedBody::read(char* data, qint64 maxSize)
         position_ += count;
         return count;
     }
+    // The last chance to keep a torn copy from being completed: the server
+    // takes nothing without the closing boundary.
+    if (position_ == fileEnd && !fileIsUnchanged())
+        return -1;
     if (position_ - fileEnd >= tail_.size())
         return 0;
     return copyFrom(tail_, position_ - fileEnd);
@@ -77,6 +114,7 @@ UrlError::Code urlErrorCode(CURLcode code)
     case CURLE_OPERATION_TIMEDOUT:
         return UrlError::Code::timedOut;
     case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
         return UrlError::Code::cannotFindHost;
     case CURLE_COULDNT_CONNECT:
         return UrlError::Code::cannotConnectToHost;
@@ -85,8 +123,9 @@ UrlError::Code urlErrorCode(CURLcode code)
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
         return UrlError::Code::networkConnectionLost;
-    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
+        return UrlError::Code::serverCertificateUntrusted;
+    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_SSL_CACERT_BADFILE:
@@ -113,8 +152,50 @@ struct OpenSslThreadStateRelease {
     ~OpenSslThreadStateRelease() { OPENSSL_thread_stop(); }
 };
 
-HttpResponse post(const QUrl& url, const HttpHeaders& headers, FileFramedBody& body,
-                  std::chrono::milliseconds idleTimeout)
+// The transfer in a multi handle of its own, whose wait an abort can wake.
+struct MultiTransfer {
+    CURLM* multi;
+    CURL* easy;
+
+    explicit MultiTransfer(CURL* easyHandle) : multi(curl_multi_init()), easy(easyHandle)
+    {
+        if (!multi || curl_multi_add_handle(multi, easy) != CURLM_OK)
+            throw std::bad_alloc();
+    }
+    ~MultiTransfer()
+    {
+        curl_multi_remove_handle(multi, easy);
+        curl_multi_cleanup(multi);
+    }
+    MultiTransfer(const MultiTransfer&) = delete;
+    MultiTransfer& operator=(const MultiTransfer&) = delete;
+};
+
+// Qt's proxy for the URL (an empty proxy also overrides libcurl's reading of
+// https_proxy and its kin) and Qt's trusted authorities, when not the system's.
+void takeRoute(CURL* curl, const NetworkRoute& route)
+{
+    const QNetworkProxy& proxy = route.proxy;
+    if (proxy.type() == QNetworkProxy::NoProxy) {
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    } else {
+        const QByteArray scheme = proxy.type() == QNetworkProxy::Socks5Proxy ? "socks5h" : "http";
+        const QByteArray address = scheme + "://" + QUrl::toAce(proxy.hostName()) + ':' + QByteArray::number(proxy.port());
+        curl_easy_setopt(curl, CURLOPT_PROXY, address.constData());
+        if (!proxy.user().isEmpty()) {
+            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData());
+            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData());
+        }
+    }
+    if (!route.trustedAuthoritiesPem.isEmpty()) {
+        curl_blob authorities{const_cast<char*>(route.trustedAuthoritiesPem.constData()),
+                              size_t(route.trustedAuthoritiesPem.size()), CURL_BLOB_COPY};
+        curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &authorities);
+    }
+}
+
+HttpResponse post(const QUrl& url, const HttpHeaders& headers, FileFramedBody& body, const NetworkRoute& route,
+                  const AbortSignal& abort, std::chrono::milliseconds idleTimeout)
 {
     if (!curlInitialised)
         throw std::bad_alloc();
@@ -144,11 +225,23 @@ HttpResponse post(const QUrl& url, const HttpHeaders& headers, FileFramedBody& b
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, idleSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, idleSeconds);
+    takeRoute(curl, route);
 
-    const CURLcode result = curl_easy_perform(curl);
+    const MultiTransfer running(curl);
+    // Declared after the multi handle, so it is gone before the handle is.
+    const AbortRegistration wakeOnAbort = abort.onAbort([multi = running.multi] { curl_multi_wakeup(multi); });
+    for (int active = 1; active > 0;) {
+        abort.throwIfAborted();
+        if (curl_multi_perform(running.multi, &active) != CURLM_OK)
+            throw UrlError(UrlError::Code::unknown);
+        if (active > 0 && curl_multi_poll(running.multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+            throw UrlError(UrlError::Code::unknown);
+    }
+    int queued = 0;
+    const CURLMsg* done = curl_multi_info_read(running.multi, &queued);
+    const CURLcode result = done ? done->data.result : CURLE_GOT_NOTHING;
     if (transfer.bodyFailed)
-        throw FileError(FileError::Kind::notReadable, body.filePath(),
-                        QStringLiteral("it changed while it was uploaded"));
+        throw FileError(FileError::Kind::notReadable, body.filePath(), changedDuringUpload);
     if (result != CURLE_OK)
         throw UrlError(urlErrorCode(result));
     long status = 0;
@@ -159,10 +252,12 @@ HttpResponse post(const QUrl& url, const HttpHeaders& headers, FileFramedBody& b
 } // namespace
 
 QCoro::Task<HttpResponse> postStreaming(QUrl url, HttpHeaders headers, std::shared_ptr<FileFramedBody> body,
-                                        std::chrono::milliseconds idleTimeout)
+                                        NetworkRoute route, AbortSignal abort, std::chrono::milliseconds idleTimeout)
 {
-    co_return co_await runInBackground(
-        [url, headers, body, idleTimeout] { return post(url, headers, *body, idleTimeout); });
+    abort.throwIfAborted();
+    co_return co_await runInBackground([url, headers, body, route, abort, idleTimeout] {
+        return post(url, headers, *body, route, abort, idleTimeout);
+    });
 }
 
 } // namespace orvane

@@ -8,6 +8,8 @@
 
 #include <QCoroSignal>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace orvane {
@@ -27,17 +29,54 @@ bool isTransportFailure(QNetworkReply::NetworkError error)
         || error == QNetworkReply::ProtocolFailure || error == QNetworkReply::ProtocolUnknownError;
 }
 
-QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply)
+// A body Qt can read only once: a sequential device cannot be reset, so Qt's
+// silent resend after a dropped connection fails instead of sending it twice.
+class OneShotBody final : public QIODevice {
+public:
+    explicit OneShotBody(QByteArray bytes) : bytes_(std::move(bytes)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override { return bytes_.size() - position_ + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = std::min(maxSize, bytes_.size() - position_);
+        std::memcpy(data, bytes_.constData() + position_, size_t(count));
+        position_ += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+    qint64 position_ = 0;
+};
+
+QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply, AbortSignal abort)
 {
+    // Certificate errors come before the handshake fails; without them the
+    // failure says only that the handshake did.
+    const auto certificateRefused = std::make_shared<bool>(false);
+    QObject::connect(reply.get(), &QNetworkReply::sslErrors, reply.get(),
+                     [certificateRefused] { *certificateRefused = true; });
+    const AbortRegistration abortReply = abort.onAbort([reply = reply.get()] {
+        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    });
     if (!reply->isFinished())
         co_await qCoro(reply.get(), &QNetworkReply::finished);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (isTransportFailure(reply->error()) || !status.isValid()) {
         if (reply->error() == QNetworkReply::NoError)
             co_return HttpResponse{std::nullopt, reply->readAll()};
-        // An abort by the idle time-out is the only cancellation here.
+        // A cancellation is the caller's abort, or else the idle time-out's.
         if (reply->error() == QNetworkReply::OperationCanceledError)
-            throw UrlError(UrlError::Code::timedOut);
+            throw UrlError(abort.isAborted() ? UrlError::Code::cancelled : UrlError::Code::timedOut);
+        if (reply->error() == QNetworkReply::SslHandshakeFailedError && *certificateRefused)
+            throw UrlError(UrlError::Code::serverCertificateUntrusted);
+        // Qt wanted to send a one-shot body again after the connection dropped.
+        if (reply->error() == QNetworkReply::ContentReSendError)
+            throw UrlError(UrlError::Code::networkConnectionLost);
         throw UrlError::fromNetworkError(reply->error());
     }
     co_return HttpResponse{status.toInt(), reply->readAll()};
@@ -53,18 +92,33 @@ QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout)
 }
 
 QCoro::Task<HttpResponse> sendRequest(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
-                                      QByteArray body)
+                                      QByteArray body, AbortSignal abort)
 {
+    abort.throwIfAborted();
     // A GET goes out without a body, so no length header either.
     QNetworkReply* reply = verb == "GET" && body.isEmpty() ? manager.get(request)
                                                            : manager.sendCustomRequest(request, verb, body);
-    co_return co_await awaitResponse(ReplyPointer(reply));
+    co_return co_await awaitResponse(ReplyPointer(reply), std::move(abort));
+}
+
+QCoro::Task<HttpResponse> sendRequestOnce(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
+                                          QByteArray body, AbortSignal abort)
+{
+    abort.throwIfAborted();
+    // Unbuffered, or Qt would copy the body into a buffer it can rewind.
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    auto* device = new OneShotBody(std::move(body));
+    QNetworkReply* reply = manager.sendCustomRequest(request, verb, device);
+    device->setParent(reply);
+    co_return co_await awaitResponse(ReplyPointer(reply), std::move(abort));
 }
 
 QCoro::Task<HttpResponse> sendRequest(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
-                                      QIODevice* body)
+                                      QIODevice* body, AbortSignal abort)
 {
-    co_return co_await awaitResponse(ReplyPointer(manager.sendCustomRequest(request, verb, body)));
+    abort.throwIfAborted();
+    co_return co_await awaitResponse(ReplyPointer(manager.sendCustomRequest(request, verb, body)), std::move(abort));
 }
 
 } // namespace orvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/AbortSignal.h"
+
 #include <QByteArray>
 #include <QNetworkRequest>
 
@@ -30,13 +32,23 @@ inline constexpr std::chrono::milliseconds requestTimeout{std::chrono::seconds(6
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout = requestTimeout);
 
 // Sends one request on the shared network access manager and waits for the
-// whole answer. A transport failure (refused, dropped, timed out) throws UrlError.
+// whole answer. A transport failure (refused, dropped, timed out, a server
+// certificate that is not trusted) throws UrlError; so does an abort
+// (UrlError::cancelled), which ends the request at once.
 QCoro::Task<HttpResponse> sendRequest(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
-                                      QByteArray body = {});
+                                      QByteArray body = {}, AbortSignal abort = {});
+
+// The same for a request that must reach the server at most once, because it
+// makes something: Qt by itself sends a request again when its connection
+// drops before the answer, which for a creation that did succeed makes a
+// second one. Here such a drop fails with UrlError::networkConnectionLost, so
+// the caller decides, after looking, whether to try again.
+QCoro::Task<HttpResponse> sendRequestOnce(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
+                                          QByteArray body, AbortSignal abort = {});
 
 // The same with a body read from an open device while it is sent, so a large
 // body never has to be in memory at once. The device must outlive the call.
 QCoro::Task<HttpResponse> sendRequest(QNetworkAccessManager& manager, QNetworkRequest request, QByteArray verb,
-                                      QIODevice* body);
+                                      QIODevice* body, AbortSignal abort = {});
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 #include "signin/GoogleOAuthClient.h"
 
 #include "signin/FormURLEncoding.h"
+#include "signin/GoogleAccessExpiredError.h"
 #include "net/HttpExchange.h"
 #include "support/JsonDecoding.h"
 #include "signin/LoopbackRedirectServer.h"
@@ -72,13 +73,24 @@ QString queryComponent(const QString& text)
 
 OAuthTokenExchangeError exchangeError(int statusCode, const QByteArray& body)
 {
+    QJsonObject object;
     try {
-        const QJsonObject object = json::parseObject(body);
+        object = json::parseObject(body);
         return OAuthTokenExchangeError(statusCode, json::requireString(object, "error"_L1),
                                        json::optionalString(object, "error_description"_L1));
     } catch (const DecodingError&) {
-        return OAuthTokenExchangeError(statusCode, u"token_exchange_failed"_s, strictUtf8Text(body));
     }
+    // Google's API error shape, {"error": {"message": …}}, as a proxy or
+    // Google's front end may answer: its message, not the whole JSON.
+    const QString message = object.value("error"_L1).toObject().value("message"_L1).toString();
+    if (!message.isEmpty())
+        return OAuthTokenExchangeError(statusCode, u"token_exchange_failed"_s, message);
+    return OAuthTokenExchangeError(statusCode, u"token_exchange_failed"_s, strictUtf8Text(body));
+}
+
+bool isExpiredOrRevokedGrant(const OAuthTokenExchangeError& error)
+{
+    return error.error() == u"invalid_grant"_s;
 }
 
 } // namespace
@@ -106,13 +118,14 @@ struct GoogleOAuthClient::TokenResponse {
 GoogleOAuthClient::GoogleOAuthClient(OAuthConfiguration configuration, std::shared_ptr<OAuthTokenStoring> tokenStore,
                                      QNetworkAccessManager& networkAccessManager,
                                      AuthorizationURLOpener openAuthorizationURL, GoogleServiceEndpoints endpoints,
-                                     Clock clock)
+                                     Clock clock, RetryPolicy retryPolicy)
     : configuration_(std::move(configuration))
     , tokenStore_(std::move(tokenStore))
     , networkAccessManager_(networkAccessManager)
     , openAuthorizationURL_(std::move(openAuthorizationURL))
     , endpoints_(std::move(endpoints))
     , clock_(std::move(clock))
+    , retryPolicy_(std::move(retryPolicy))
 {
 }
 
@@ -160,6 +173,17 @@ QCoro::Task<QString> GoogleOAuthClient::accessToken()
     co_return tokens.accessToken;
 }
 
+QCoro::Task<std::optional<QString>> GoogleOAuthClient::accessTokenReplacing(QString rejectedToken)
+{
+    const std::optional<OAuthTokenSet> stored = co_await tokenStore_->loadTokens();
+    // Another request may have refreshed already: its token is the new one.
+    if (stored && stored->accessToken != rejectedToken && stored->isAccessTokenCurrent(clock_()))
+        co_return stored->accessToken;
+    if (!stored || !stored->refreshToken)
+        co_return std::nullopt;
+    co_return co_await refreshAccessToken(*stored->refreshToken, *stored);
+}
+
 QCoro::Task<bool> GoogleOAuthClient::isConnected()
 {
     try {
@@ -199,11 +223,20 @@ QUrl GoogleOAuthClient::authorizationURL(const QString& redirectURI, const QStri
 
 QCoro::Task<QString> GoogleOAuthClient::refreshAccessToken(QString refreshToken, OAuthTokenSet existingTokens)
 {
-    const TokenResponse response = co_await postTokenRequest(tokenParameters({
-        {u"client_id"_s, configuration_.clientID},
-        {u"grant_type"_s, u"refresh_token"_s},
-        {u"refresh_token"_s, refreshToken},
-    }));
+    std::optional<TokenResponse> answer;
+    try {
+        answer = co_await postTokenRequest(tokenParameters({
+            {u"client_id"_s, configuration_.clientID},
+            {u"grant_type"_s, u"refresh_token"_s},
+            {u"refresh_token"_s, refreshToken},
+        }));
+    } catch (const OAuthTokenExchangeError& error) {
+        // For a refresh, invalid_grant means the grant itself is gone.
+        if (isExpiredOrRevokedGrant(error))
+            throw GoogleAccessExpiredError();
+        throw;
+    }
+    const TokenResponse& response = *answer;
     if (!response.accessToken)
         throw OrvaneError::oauthTokenUnavailable();
     // Google leaves out what has not changed, the refresh token in particular.
@@ -231,8 +264,10 @@ QCoro::Task<GoogleOAuthClient::TokenResponse> GoogleOAuthClient::postTokenReques
 {
     QNetworkRequest request = makeRequest(configuration_.tokenEndpointURL.value_or(endpoints_.tokenEndpoint));
     request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
-    const HttpResponse response =
-        co_await sendRequest(networkAccessManager_, request, "POST", formURLEncoded(parameters));
+    const QByteArray body = formURLEncoded(parameters);
+    const HttpResponse response = co_await retrying<HttpResponse>(
+        retryPolicy_, {}, [&] { return sendRequest(networkAccessManager_, request, "POST", body); },
+        [](const HttpResponse& answer) { return answer.statusCode && isTransientStatus(*answer.statusCode); });
     if (response.isHttpFailure())
         throw exchangeError(*response.statusCode, response.body);
     co_return TokenResponse::fromJson(response.body);

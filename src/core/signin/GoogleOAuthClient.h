@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/RetryPolicy.h"
 #include "signin/AccessTokenProviding.h"
 #include "routing/GoogleServiceEndpoints.h"
 #include "signin/OAuthConfiguration.h"
@@ -23,7 +24,9 @@ namespace orvane {
 // random state and a loopback redirect), the code exchange, refreshes, and
 // current access tokens for the Drive client. It keeps no token itself: every
 // call reads the token store and every new set is written to it at once.
-// Coroutines use the client after suspending, so it must outlive them.
+// Token requests that fail for a passing reason (429, server failures, a
+// connection dropped before any answer) are tried again under the retry
+// policy. Coroutines use the client after suspending, so it must outlive them.
 class GoogleOAuthClient final : public AccessTokenProviding {
 public:
     // Shows Google's authorisation page, normally in the default browser, and
@@ -38,7 +41,8 @@ public:
 
     GoogleOAuthClient(OAuthConfiguration configuration, std::shared_ptr<OAuthTokenStoring> tokenStore,
                       QNetworkAccessManager& networkAccessManager, AuthorizationURLOpener openAuthorizationURL,
-                      GoogleServiceEndpoints endpoints, Clock clock = &QDateTime::currentDateTimeUtc);
+                      GoogleServiceEndpoints endpoints, Clock clock = &QDateTime::currentDateTimeUtc,
+                      RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff());
 
     const OAuthConfiguration& configuration() const { return configuration_; }
 
@@ -52,8 +56,13 @@ public:
 
     // The stored access token while it is current, else a refreshed one when a
     // refresh token is stored, else the one a new sign-in yields. A failed
-    // refresh is thrown, never answered with a sign-in.
+    // refresh is thrown, never answered with a sign-in; a refresh token that
+    // Google refuses as expired or revoked throws GoogleAccessExpiredError.
     QCoro::Task<QString> accessToken() override;
+
+    // After Google refused rejectedToken: the stored token if it is another
+    // current one, else a refreshed one; none without a refresh token.
+    QCoro::Task<std::optional<QString>> accessTokenReplacing(QString rejectedToken) override;
 
     // Whether a readable token set is stored. Reads the secret; a failing
     // store answers false.
@@ -78,6 +87,7 @@ private:
     AuthorizationURLOpener openAuthorizationURL_;
     GoogleServiceEndpoints endpoints_;
     Clock clock_;
+    RetryPolicy retryPolicy_;
 };
 
 } // namespace orvane

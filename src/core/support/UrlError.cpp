@@ -30,6 +30,15 @@ UrlError UrlError::fromNetworkError(QNetworkReply::NetworkError error)
 
 QString UrlError::genericDescription() const
 {
+    const QString sentence = codeDescription();
+    if (!serverMessage_ || serverMessage_->isEmpty())
+        return sentence;
+    // The sentence's full stop gives way to what the server said.
+    return sentence.chopped(1) + QStringLiteral(": ") + *serverMessage_;
+}
+
+QString UrlError::codeDescription() const
+{
     switch (code_) {
     case Code::cancelled:
         return QStringLiteral("The request was cancelled.");
@@ -48,6 +57,9 @@ QString UrlError::genericDescription() const
         return QStringLiteral("Google Drive answered with an unexpected response.");
     case Code::secureConnectionFailed:
         return QStringLiteral("A secure connection to the server could not be made.");
+    case Code::serverCertificateUntrusted:
+        return QStringLiteral("The server's certificate is not from an authority this computer trusts, so nothing was "
+                              "sent to it.");
     case Code::unknown:
         break;
     }

@@ -3,6 +3,7 @@
 #include "support/FileError.h"
 #include "drive/GoogleDriveClient.h"
 #include "GoogleEmulatorProcess.h"
+#include "QuickRetries.h"
 #include "state/JSONLocalStateStore.h"
 #include "routing/OrvaneError.h"
 #include "state/Sha256.h"
@@ -14,8 +15,11 @@
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace orvane;
 using namespace orvane::testsupport;
@@ -28,12 +32,15 @@ namespace {
 const QString filesPath = u"/drive/v3/files"_s;
 const QString uploadPath = u"/upload/drive/v3/files"_s;
 
-// A token the emulator issued, or a failure, counting how often it was asked.
+// A token the emulator issued, or a failure, counting how often it was asked;
+// after a refusal, the replacement the test set.
 class FixedTokenProvider final : public AccessTokenProviding {
 public:
     QString token;
     bool fails = false;
     int requests = 0;
+    std::optional<QString> replacement;
+    QStringList rejectedTokens;
 
     QCoro::Task<QString> accessToken() override
     {
@@ -42,6 +49,12 @@ public:
             throw OrvaneError::oauthTokenUnavailable();
         // A copy: QCoro moves from any non-const lvalue handed to co_return.
         co_return QString(token);
+    }
+
+    QCoro::Task<std::optional<QString>> accessTokenReplacing(QString rejectedToken) override
+    {
+        rejectedTokens.append(rejectedToken);
+        co_return std::optional<QString>(replacement);
     }
 };
 
@@ -52,7 +65,8 @@ protected:
     FixedTokenProvider tokens;
     QNetworkAccessManager network;
     GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
-    GoogleDriveClient client{tokens, network, GoogleFileURLResolver(endpoints), endpoints};
+    QList<RetryNotice> waits;
+    GoogleDriveClient client{tokens, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries(&waits)};
 
     void SetUp() override { tokens.token = emulator.accessToken(); }
 
@@ -81,6 +95,25 @@ protected:
                 creations.append(request);
         }
         return creations;
+    }
+
+    QList<EmulatedDriveItem> folders() const
+    {
+        QList<EmulatedDriveItem> all = emulator.files();
+        all.removeIf([](const EmulatedDriveItem& item) { return !item.isFolder(); });
+        return all;
+    }
+
+    // The upload's error, or a test failure when it succeeds.
+    template <typename Failure>
+    Failure uploadFailure(const DriveUploadRequest& request)
+    {
+        try {
+            upload(request);
+        } catch (const Failure& failure) {
+            return failure;
+        }
+        throw std::logic_error("the upload did not fail as expected");
     }
 
     QString folderId(const QString& name, const QString& parent) const
@@ -215,8 +248,9 @@ TEST_F(GoogleDriveClientTest, LooksUpWithTheExactQueryAndCreatesWithTheExactBody
     EXPECT_EQ(lookup.method, "GET");
     EXPECT_EQ(lookup.queryValue(u"q"_s),
               u"mimeType='application/vnd.google-apps.folder' and name='Opened from Mac' and 'root' in parents and trashed=false"_s);
-    EXPECT_EQ(lookup.queryValue(u"fields"_s), u"files(id,name)"_s);
+    EXPECT_EQ(lookup.queryValue(u"fields"_s), u"nextPageToken,files(id,name)"_s);
     EXPECT_EQ(lookup.queryValue(u"pageSize"_s), u"1"_s);
+    EXPECT_FALSE(lookup.queryValue(u"pageToken"_s));
     EXPECT_FALSE(lookup.header("Content-Type"));
     EXPECT_EQ(lookup.bodySize, 0);
 
@@ -255,23 +289,154 @@ TEST_F(GoogleDriveClientTest, ATrashedFolderIsNotReused)
     EXPECT_EQ(folderCreations().size(), 4);
 }
 
-TEST_F(GoogleDriveClientTest, RefusedLookupsStopBeforeAnyCreation)
+TEST_F(GoogleDriveClientTest, RefusalsThatAreNotPassingStopAtOnceWithGooglesOwnMessage)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
-    for (int status : {401, 403, 404, 500}) {
+    for (const auto& [status, reason, message] :
+         {std::tuple{401, u"authError"_s, u"Request had invalid authentication credentials."_s},
+          std::tuple{403, u"forbidden"_s, u"Forbidden"_s}, std::tuple{404, u"notFound"_s, u"File not found: root."_s},
+          std::tuple{400, u"badRequest"_s, u"Invalid Value"_s}}) {
         emulator.reset();
         tokens.token = emulator.accessToken();
-        emulator.failNextRequests(filesPath, status);
-        try {
-            upload(requestFor(url, OpenMode::googleFormat));
-            ADD_FAILURE() << status;
-        } catch (const UrlError& error) {
-            EXPECT_EQ(error.code(), UrlError::Code::badServerResponse);
-            EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response."_s);
-        }
+        emulator.injectFault({{u"path"_s, filesPath}, {u"status"_s, status}, {u"reason"_s, reason}, {u"message"_s, message}});
+        const UrlError error = uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat));
+        EXPECT_EQ(error, UrlError(UrlError::Code::badServerResponse, status, message));
+        EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: "_s + message);
         EXPECT_EQ(emulator.requests(filesPath).size(), 1) << status;
         EXPECT_TRUE(emulator.requests(uploadPath).isEmpty());
     }
+    EXPECT_TRUE(waits.isEmpty());
+}
+
+TEST_F(GoogleDriveClientTest, PassingFailuresAreTriedAgainAfterAWaitAndTheUploadGoesThrough)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    const std::initializer_list<std::pair<const char*, std::function<void()>>> faults{
+        {"429", [&] { emulator.failNextRequests(filesPath, 429); }},
+        {"500", [&] { emulator.failNextRequests(filesPath, 500); }},
+        {"502", [&] { emulator.failNextRequests(filesPath, 502); }},
+        {"503", [&] { emulator.failNextRequests(filesPath, 503); }},
+        {"504", [&] { emulator.failNextRequests(filesPath, 504); }},
+        {"403 rateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"rateLimitExceeded"_s); }},
+        {"403 userRateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"userRateLimitExceeded"_s); }},
+        // Qt sends a request again by itself once when its connection drops.
+        {"lookup dropped", [&] { emulator.dropNextRequests(filesPath, 2); }},
+        {"upload 503", [&] { emulator.failNextRequests(uploadPath, 503); }},
+        {"upload dropped", [&] { emulator.dropNextRequests(uploadPath); }},
+    };
+    for (const auto& [name, arrangeFault] : faults) {
+        emulator.reset();
+        tokens.token = emulator.accessToken();
+        waits.clear();
+        arrangeFault();
+        const DriveUploadResult result = upload(requestFor(url, OpenMode::googleFormat));
+        EXPECT_TRUE(emulator.findFile(result.fileID)) << name;
+        ASSERT_EQ(waits.size(), 1) << name;
+        EXPECT_EQ(waits.first().nextAttempt, 2);
+        EXPECT_EQ(waits.first().maximumAttempts, 5);
+        EXPECT_EQ(folders().size(), 2) << name;
+        EXPECT_EQ(emulator.files().size(), 3) << name << ": one file, in two folders";
+    }
+}
+
+TEST_F(GoogleDriveClientTest, APassingFailureThatPersistsEndsAfterFiveTriesWithGooglesMessage)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    emulator.failNextRequests(filesPath, 503, 5);
+    const UrlError error = uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: Backend Error"_s);
+    EXPECT_EQ(emulator.requests(filesPath).size(), 5);
+    EXPECT_EQ(waits.size(), 4);
+    EXPECT_EQ(waits.last().nextAttempt, 5);
+
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    emulator.dropNextRequests(uploadPath, 5);
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).code(), UrlError::Code::networkConnectionLost);
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 5);
+    EXPECT_TRUE(emulator.files().size() == 2) << "the folders only";
+}
+
+TEST_F(GoogleDriveClientTest, AFolderCreationIsTriedAgainOnlyAfterAFreshLookupStillFindsNoFolder)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    // Drive made the folder but answered 503: a new creation would make a second one.
+    emulator.failNextAnswers(filesPath, 503, 1, "POST");
+    upload(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(folders().size(), 2);
+    EXPECT_EQ(folderCreations().size(), 2) << "the root folder once (answered 503), the destination once";
+    ASSERT_EQ(waits.size(), 1);
+
+    // The same when the connection drops before the answer.
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    emulator.dropNextAnswers(filesPath, 1, "POST");
+    upload(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(folders().size(), 2);
+    EXPECT_EQ(folderCreations().size(), 2);
+
+    // A creation refused before it was made is made on the next try.
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    emulator.failNextRequests(filesPath, 503, 1, "POST");
+    upload(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(folders().size(), 2);
+    EXPECT_EQ(folderCreations().size(), 3);
+}
+
+TEST_F(GoogleDriveClientTest, AFolderOnALaterPageIsFoundSoItIsNeverMadeTwice)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    upload(requestFor(url, OpenMode::googleFormat));
+    emulator.answerNextListsInPagesOf({0, 0});
+    upload(requestFor(url, OpenMode::googleFormat));
+
+    EXPECT_EQ(folders().size(), 2);
+    const QList<RecordedRequest> lookups = emulator.requests(filesPath).mid(4);
+    ASSERT_EQ(lookups.size(), 4) << "the root folder on the third page, the destination on the first";
+    EXPECT_EQ(lookups[0].queryValue(u"fields"_s), u"nextPageToken,files(id,name)"_s);
+    EXPECT_FALSE(lookups[0].queryValue(u"pageToken"_s));
+    EXPECT_TRUE(lookups[1].queryValue(u"pageToken"_s));
+    EXPECT_TRUE(lookups[2].queryValue(u"pageToken"_s));
+    EXPECT_FALSE(lookups[3].queryValue(u"pageToken"_s));
+}
+
+TEST_F(GoogleDriveClientTest, AnUnauthorisedAnswerGetsOneRefreshedTokenAndOneMoreTry)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    const QString refused = tokens.token;
+    tokens.replacement = emulator.accessToken();
+    emulator.failNextRequests(filesPath, 401);
+    upload(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(tokens.rejectedTokens, QStringList{refused});
+    const QList<RecordedRequest> sent = emulator.requests();
+    EXPECT_EQ(sent[sent.size() - 6].header("Authorization"), "Bearer " + refused.toUtf8());
+    for (qsizetype index = sent.size() - 5; index < sent.size(); ++index)
+        EXPECT_EQ(sent[index].header("Authorization"), "Bearer " + tokens.replacement->toUtf8()) << index;
+
+    // A second 401, even on another request of the upload, is the error.
+    tokens.rejectedTokens.clear();
+    emulator.failNextRequests(filesPath, 401);
+    emulator.failNextRequests(uploadPath, 401);
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).statusCode(), 401);
+    EXPECT_EQ(tokens.rejectedTokens.size(), 1);
+
+    // Without a refresh token there is nothing to try again with.
+    tokens.rejectedTokens.clear();
+    tokens.replacement.reset();
+    emulator.failNextRequests(uploadPath, 401);
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).statusCode(), 401);
+    EXPECT_EQ(tokens.rejectedTokens.size(), 1);
+}
+
+TEST_F(GoogleDriveClientTest, GooglesReasonForRefusingAnUploadReachesTheErrorText)
+{
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"status"_s, 403}, {u"reason"_s, u"storageQuotaExceeded"_s},
+                          {u"message"_s, u"The user's Drive storage quota has been exceeded."_s}});
+    const UrlError error = uploadFailure<UrlError>(requestFor(writeFile(u"data.csv"_s, "a\n"), OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(),
+              u"Google Drive answered with an unexpected response: The user's Drive storage quota has been exceeded."_s);
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
 }
 
 TEST_F(GoogleDriveClientTest, AnswersThatDoNotDecodeAreDecodingErrors)
@@ -308,12 +473,9 @@ TEST_F(GoogleDriveClientTest, AnswersWithoutAnIdAreMissingFileIds)
     }
 }
 
-TEST_F(GoogleDriveClientTest, TransportAndTokenFailuresEndTheUpload)
+TEST_F(GoogleDriveClientTest, TokenFailuresEndTheUploadBeforeAnyRequest)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
-    emulator.dropNextRequests(uploadPath, 2);
-    EXPECT_THROW(upload(requestFor(url, OpenMode::googleFormat)), UrlError);
-
     emulator.reset();
     tokens.fails = true;
     EXPECT_THROW(upload(requestFor(url, OpenMode::googleFormat)), OrvaneError);
@@ -336,6 +498,45 @@ TEST_F(GoogleDriveClientTest, AFileGoneBeforeTheUploadSendsNothing)
     EXPECT_TRUE(emulator.requests(uploadPath).isEmpty());
 }
 
+TEST_F(GoogleDriveClientTest, AFileThatChangesDuringItsUploadIsNotSentTornAndNothingIsRecorded)
+{
+    JSONLocalStateStore store(QUrl::fromLocalFile(folder.filePath(u"state/local-state.json"_s)));
+    WorkspaceOpenService service(FileRouter(), DriveFolderResolver{u"Opened from Mac"_s}, store, client);
+    const OrvanePreferences preferences{OpenMode::googleFormat, u"Opened from Mac"_s, true};
+    // Large enough that libcurl waits for the server's go-ahead before it reads the file.
+    const QUrl url = writeFile(u"growing.csv"_s, QByteArray(2 * 1024 * 1024, 'a'));
+    emulator.stallNextRequests(uploadPath, std::chrono::milliseconds(800));
+    QTimer::singleShot(std::chrono::milliseconds(200), [&] {
+        QFile file(url.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("more,rows\n");
+    });
+    try {
+        awaitTask(service.open(url, preferences, QDateTime::currentDateTimeUtc()));
+        FAIL() << "a torn copy was uploaded";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), url.toLocalFile());
+        EXPECT_TRUE(error.localizedDescription().contains(u"changed while it was being uploaded"_s))
+            << error.localizedDescription().toStdString();
+    }
+    EXPECT_EQ(emulator.files().size(), 2) << "the folders, and no file";
+    ASSERT_EQ(emulator.requests(uploadPath).size(), 1) << "not tried again";
+    EXPECT_EQ(emulator.requests(uploadPath).first().status, 0) << "the request never completed";
+    EXPECT_TRUE(store.loadRecords().isEmpty());
+}
+
+TEST_F(GoogleDriveClientTest, AFileChangedSinceItWasFingerprintedIsNotUploaded)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    const DriveUploadRequest request = requestFor(url, OpenMode::googleFormat);
+    QFile file(url.toLocalFile());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("b\n");
+    file.close();
+    EXPECT_THROW(upload(request), FileError);
+    EXPECT_TRUE(emulator.requests(uploadPath).isEmpty());
+}
+
 TEST_F(GoogleDriveClientTest, FailedUploadsThroughTheOpenServiceLeaveTheStateFileAlone)
 {
     JSONLocalStateStore store(QUrl::fromLocalFile(folder.filePath(u"state/local-state.json"_s)));
@@ -349,9 +550,9 @@ TEST_F(GoogleDriveClientTest, FailedUploadsThroughTheOpenServiceLeaveTheStateFil
 
     const QUrl url = writeFile(u"new.csv"_s, "new\n");
     const auto attempts = std::initializer_list<std::function<void()>>{
-        [&] { emulator.failNextRequests(filesPath, 500); },
+        [&] { emulator.failNextRequests(filesPath, 500, 5); },
         [&] { emulator.failNextRequests(uploadPath, 403); },
-        [&] { emulator.dropNextRequests(uploadPath, 2); },
+        [&] { emulator.dropNextRequests(uploadPath, 5); },
         [&] { emulator.injectFault({{u"path"_s, uploadPath}, {u"status"_s, 200}, {u"body"_s, u"{}"_s}}); },
     };
     for (const auto& arrangeFailure : attempts) {

@@ -4,9 +4,12 @@
 #include "drive/StreamingUpload.h"
 #include "support/UrlError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSaveFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -34,10 +37,12 @@ QByteArray readAll(FileFramedBody& body, qint64 pieceSize)
     return all;
 }
 
+const NetworkRoute direct{QNetworkProxy(QNetworkProxy::NoProxy), {}};
+
 UrlError::Code transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
 {
     try {
-        awaitTask(postStreaming(url, {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"),
+        awaitTask(postStreaming(url, {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"), direct, {},
                                 idleTimeout));
     } catch (const UrlError& error) {
         return error.code();
@@ -74,6 +79,67 @@ TEST(FileFramedBody, AFileThatShrinksFailsTheRead)
     EXPECT_THROW(FileFramedBody("h", folder.filePath(u"missing"_s), "t"), FileError);
 }
 
+TEST(FileFramedBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheClosingBoundary)
+{
+    QTemporaryDir folder;
+    char buffer[64];
+    const auto readUpToTheTail = [&](FileFramedBody& body) {
+        EXPECT_EQ(body.read(buffer, 64), 1);
+        EXPECT_EQ(body.read(buffer, 64), 10);
+    };
+
+    // Written in place with the same size: only its modification time tells.
+    const QString path = writeFile(folder, "0123456789");
+    FileFramedBody rewritten("h", path, "t");
+    readUpToTheTail(rewritten);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write("ABCDEFGHIJ");
+    file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_EQ(rewritten.read(buffer, 64), -1);
+
+    // Replaced by a save under the same name: the content sent was the old file's.
+    FileFramedBody replaced("h", path, "t");
+    readUpToTheTail(replaced);
+    QSaveFile save(path);
+    ASSERT_TRUE(save.open(QIODevice::WriteOnly));
+    save.write("0123456789");
+    ASSERT_TRUE(save.commit());
+    EXPECT_EQ(replaced.read(buffer, 64), -1);
+
+    FileFramedBody untouched("h", path, "t");
+    readUpToTheTail(untouched);
+    EXPECT_EQ(untouched.read(buffer, 64), 1);
+    EXPECT_EQ(untouched.read(buffer, 64), 0);
+}
+
+TEST(StreamingUpload, AnAbortEndsAStalledTransferAtOnceAndTheServerKeepsNothing)
+{
+    orvane::testsupport::GoogleEmulatorProcess emulator;
+    QTemporaryDir folder;
+    const QString token = emulator.accessToken();
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 30s);
+    AbortSignal abort;
+    QTimer::singleShot(200ms, [abort]() mutable { abort.abort(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    try {
+        awaitTask(postStreaming(emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
+                                {{"Authorization", "Bearer " + token.toUtf8()}},
+                                std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"), direct, abort));
+        ADD_FAILURE() << "the upload was not aborted";
+    } catch (const UrlError& error) {
+        EXPECT_EQ(error.code(), UrlError::Code::cancelled);
+    }
+    EXPECT_LT(elapsed.elapsed(), 10'000) << "ended by the abort, not by the 30 s stall";
+    EXPECT_TRUE(emulator.files().isEmpty());
+    EXPECT_THROW(awaitTask(postStreaming(emulator.url(u"/upload"_s), {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"),
+                                         direct, abort)),
+                 UrlError)
+        << "an aborted signal starts nothing";
+}
+
 TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
 {
     orvane::testsupport::GoogleEmulatorProcess emulator;
@@ -86,7 +152,7 @@ TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
     const auto body = std::make_shared<FileFramedBody>(head, writeFile(folder, "a,b\n"), "\r\n--B--\r\n");
     const HttpResponse response = awaitTask(postStreaming(
         emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
-        {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body));
+        {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body, direct));
     EXPECT_EQ(response.statusCode, 200);
     EXPECT_TRUE(response.body.contains("\"id\""));
     const auto sent = emulator.requests(u"/upload/drive/v3/files"_s).first();

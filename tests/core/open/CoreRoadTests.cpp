@@ -120,18 +120,20 @@ TEST_F(CoreRoadTest, AnExpiredTokenIsRefreshedWithoutTheBrowser)
     const QUrl csv = writeFile(u"a.csv"_s, "1\n");
     open(csv, OpenMode::googleFormat);
 
-    // Google no longer takes the token, but the client still thinks it current:
-    // the Drive request fails, and nothing is retried.
+    // Google no longer takes the token, but the client still thinks it
+    // current: the 401 gets one refreshed token, and the open goes through.
     emulator.expireAllTokens();
     writeFile(u"a.csv"_s, "2\n");
-    EXPECT_THROW(open(csv, OpenMode::googleFormat), UrlError);
+    EXPECT_TRUE(open(csv, OpenMode::googleFormat).didUpload());
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 2) << "one code exchange, one refresh";
 
     // An hour later the client sees the expiry itself and refreshes.
     clockAheadSeconds = 3600;
+    writeFile(u"a.csv"_s, "3\n");
     EXPECT_TRUE(open(csv, OpenMode::googleFormat).didUpload());
     EXPECT_EQ(browser.visits().size(), 1);
-    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 2) << "one code exchange, one refresh";
-    EXPECT_EQ(stateStore.loadRecords().size(), 2);
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 3) << "and a second refresh";
+    EXPECT_EQ(stateStore.loadRecords().size(), 3);
 }
 
 TEST_F(CoreRoadTest, AFileDatedAfterTheYear9999OpensAndTheNextStartStillReadsTheStateFile)

@@ -1,4 +1,5 @@
 #include "support/DecodingError.h"
+#include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
 #include "tokens/InMemoryTokenStore.h"
 #include "signin/OAuthTokenExchangeError.h"
@@ -13,6 +14,7 @@
 #include <QUrlQuery>
 
 #include "AwaitTask.h"
+#include "QuickRetries.h"
 #include "RawHttpExchange.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +108,7 @@ protected:
     GoogleOAuthClient makeClient()
     {
         return GoogleOAuthClient(configuration, store, network, [this](const QUrl& url) { openInBrowser(url); },
-                                 endpoints, [] { return now; });
+                                 endpoints, [] { return now; }, quickRetries());
     }
 
     // The browser: follows the redirect to the loopback listener with the
@@ -274,17 +276,38 @@ TEST_F(GoogleOAuthClientTest, PassesOnAFailedRefreshWithoutSigningInOrForgetting
 {
     const OAuthTokenSet expired = storedSet(now.addSecs(-1));
     awaitTask(store->saveTokens(expired));
-    tokenEndpoint.answer(400, R"({"error":"invalid_grant","error_description":"Bad Request"})");
+    tokenEndpoint.answer(401, R"({"error":"invalid_client","error_description":"Unauthorized"})");
     auto client = makeClient();
     try {
         awaitTask(client.accessToken());
         FAIL() << "the refresh succeeded";
     } catch (const OAuthTokenExchangeError& error) {
-        EXPECT_EQ(error, OAuthTokenExchangeError(400, u"invalid_grant"_s, u"Bad Request"_s));
-        EXPECT_EQ(error.localizedDescription(), u"Google OAuth token exchange failed (400, invalid_grant): Bad Request"_s);
+        EXPECT_EQ(error, OAuthTokenExchangeError(401, u"invalid_client"_s, u"Unauthorized"_s));
+        EXPECT_EQ(error.localizedDescription(), u"Google OAuth token exchange failed (401, invalid_client): Unauthorized"_s);
     }
     EXPECT_TRUE(authorizationURLs.isEmpty());
     EXPECT_EQ(awaitTask(store->loadTokens()), expired);
+}
+
+TEST_F(GoogleOAuthClientTest, ARefreshRefusedAsAnInvalidGrantSaysPlainlyToConnectAgainWithoutOpeningTheBrowser)
+{
+    const OAuthTokenSet expired = storedSet(now.addSecs(-1));
+    awaitTask(store->saveTokens(expired));
+    tokenEndpoint.answer(400, R"({"error":"invalid_grant","error_description":"Token has been expired or revoked."})");
+    auto client = makeClient();
+    try {
+        awaitTask(client.accessToken());
+        FAIL() << "the refresh succeeded";
+    } catch (const GoogleAccessExpiredError& error) {
+        EXPECT_EQ(error.localizedDescription(),
+                  u"Google access has expired or was revoked. Connect Google again to go on opening files."_s);
+    }
+    EXPECT_TRUE(authorizationURLs.isEmpty());
+    EXPECT_EQ(tokenEndpoint.requests().size(), 1) << "a refused grant is not tried again";
+
+    // A code exchange refused so is a sign-in that failed, not an expired access.
+    tokenEndpoint.answer(400, R"({"error":"invalid_grant","error_description":"Bad Request"})");
+    EXPECT_EQ(connectFailure<OAuthTokenExchangeError>(), OAuthTokenExchangeError(400, u"invalid_grant"_s, u"Bad Request"_s));
 }
 
 TEST_F(GoogleOAuthClientTest, KeepsTheBodyOfAnErrorThatIsNotGooglesAsDetails)
@@ -294,23 +317,24 @@ TEST_F(GoogleOAuthClientTest, KeepsTheBodyOfAnErrorThatIsNotGooglesAsDetails)
         std::optional<QString> details;
         QString description;
     };
+    // Google's API error object gives its message, not the JSON around it.
     const Case cases[] = {
-        {"<html>Bad gateway</html>", u"<html>Bad gateway</html>"_s,
-         u"Google OAuth token exchange failed (502, token_exchange_failed): <html>Bad gateway</html>"_s},
-        {"", QString(), u"Google OAuth token exchange failed (502, token_exchange_failed)."_s},
-        {"\xff\xfe", std::nullopt, u"Google OAuth token exchange failed (502, token_exchange_failed)."_s},
-        {R"({"error":{"code":502,"message":"x"}})", u"{\"error\":{\"code\":502,\"message\":\"x\"}}"_s,
-         u"Google OAuth token exchange failed (502, token_exchange_failed): {\"error\":{\"code\":502,\"message\":\"x\"}}"_s},
+        {"<html>Bad request</html>", u"<html>Bad request</html>"_s,
+         u"Google OAuth token exchange failed (400, token_exchange_failed): <html>Bad request</html>"_s},
+        {"", QString(), u"Google OAuth token exchange failed (400, token_exchange_failed)."_s},
+        {"\xff\xfe", std::nullopt, u"Google OAuth token exchange failed (400, token_exchange_failed)."_s},
+        {R"({"error":{"code":400,"message":"Invalid JSON payload received."}})", u"Invalid JSON payload received."_s,
+         u"Google OAuth token exchange failed (400, token_exchange_failed): Invalid JSON payload received."_s},
     };
     awaitTask(store->saveTokens(storedSet(now)));
     for (const Case& expected : cases) {
-        tokenEndpoint.answer(502, expected.body);
+        tokenEndpoint.answer(400, expected.body);
         auto client = makeClient();
         try {
             awaitTask(client.accessToken());
             ADD_FAILURE() << "no failure for " << expected.body.constData();
         } catch (const OAuthTokenExchangeError& error) {
-            EXPECT_EQ(error, OAuthTokenExchangeError(502, u"token_exchange_failed"_s, expected.details));
+            EXPECT_EQ(error, OAuthTokenExchangeError(400, u"token_exchange_failed"_s, expected.details));
             EXPECT_EQ(error.localizedDescription(), expected.description);
         }
     }

@@ -1,3 +1,4 @@
+#include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
 #include "tokens/InMemoryTokenStore.h"
 #include "signin/OAuthTokenExchangeError.h"
@@ -10,6 +11,7 @@
 
 #include "AwaitTask.h"
 #include "GoogleEmulatorProcess.h"
+#include "QuickRetries.h"
 #include "RawHttpExchange.h"
 #include "ScriptedBrowser.h"
 
@@ -46,7 +48,8 @@ protected:
         const Environment environment{{QString::fromLatin1(GoogleServiceEndpoints::serviceRootVariable),
                                        emulator.rootUrl().toString()}};
         return GoogleOAuthClient(configuration, store, network, std::move(openAuthorizationURL),
-                                 GoogleServiceEndpoints::fromEnvironment(environment), [this] { return now; });
+                                 GoogleServiceEndpoints::fromEnvironment(environment), [this] { return now; },
+                                 quickRetries(&waits));
     }
 
     GoogleOAuthClient makeClient()
@@ -80,6 +83,7 @@ protected:
     QNetworkAccessManager network;
     ScriptedBrowser browser;
     QDateTime now{QDate(2030, 1, 1), QTime(12, 0), Qt::UTC};
+    QList<RetryNotice> waits;
 };
 
 class GoogleSignInWithConsentPageTest : public GoogleSignInTest {
@@ -232,6 +236,7 @@ TEST_F(GoogleSignInWithClientSecretTest, KeepsGooglesAnswerToAWrongSecret)
 TEST_F(GoogleSignInTest, KeepsTheBodyOfAnAnswerThatIsNotGooglesError)
 {
     emulator.injectFault({{u"path"_s, u"/token"_s},
+                          {u"count"_s, 5},
                           {u"status"_s, 503},
                           {u"body"_s, u"<html>Service Unavailable</html>"_s},
                           {u"contentType"_s, u"text/html"_s}});
@@ -241,3 +246,66 @@ TEST_F(GoogleSignInTest, KeepsTheBodyOfAnAnswerThatIsNotGooglesError)
     ASSERT_TRUE(browser.waitForVisits(1));
     EXPECT_FALSE(listenerIsReachable(browser.visits().first().authorizationUrl));
 }
+
+TEST_F(GoogleSignInTest, PassingTokenEndpointFailuresAreTriedAgainForTheSignInAndTheRefresh)
+{
+    emulator.failNextRequests(u"/token"_s, 503);
+    emulator.dropNextRequests(u"/token"_s, 2); // Qt itself sends once more after a drop
+    auto client = makeClient();
+    const OAuthTokenSet tokens = awaitTask(client.connect());
+    EXPECT_EQ(waits.size(), 2);
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 4);
+
+    emulator.failNextRequests(u"/token"_s, 429);
+    now = now.addSecs(3600);
+    EXPECT_NE(awaitTask(client.accessToken()), tokens.accessToken);
+    EXPECT_EQ(waits.size(), 3);
+    EXPECT_EQ(browser.visits().size(), 1);
+}
+
+TEST_F(GoogleSignInTest, ATokenEndpointFailureThatPersistsShowsGooglesDescription)
+{
+    auto client = makeClient();
+    awaitTask(client.connect());
+    now = now.addSecs(3600);
+    emulator.failNextRequests(u"/token"_s, 500, 5);
+    try {
+        awaitTask(client.accessToken());
+        FAIL() << "the refresh succeeded";
+    } catch (const OAuthTokenExchangeError& error) {
+        EXPECT_EQ(error.localizedDescription(),
+                  u"Google OAuth token exchange failed (500, server_error): Internal Server Error"_s);
+    }
+    EXPECT_EQ(waits.size(), 4);
+}
+
+TEST_F(GoogleSignInTest, ARevokedGrantEndsTheRefreshPlainlyAndOpensNoBrowser)
+{
+    auto client = makeClient();
+    const OAuthTokenSet tokens = awaitTask(client.connect());
+    emulator.revokeAllTokens();
+    now = now.addSecs(3600);
+    EXPECT_THROW(awaitTask(client.accessToken()), GoogleAccessExpiredError);
+    EXPECT_EQ(browser.visits().size(), 1) << "only the first sign-in's";
+    EXPECT_EQ(emulator.requests(u"/token"_s).last().status, 400);
+    EXPECT_TRUE(waits.isEmpty());
+}
+
+TEST_F(GoogleSignInTest, ATokenRefusedByDriveIsReplacedOnceByARefreshOrByOneAlreadyRefreshed)
+{
+    auto client = makeClient();
+    const OAuthTokenSet tokens = awaitTask(client.connect());
+    const std::optional<QString> replacement = awaitTask(client.accessTokenReplacing(tokens.accessToken));
+    ASSERT_TRUE(replacement);
+    EXPECT_NE(*replacement, tokens.accessToken);
+    EXPECT_EQ(awaitTask(store->loadTokens())->accessToken, *replacement);
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 2);
+
+    // Another request refused the old token too: the new one is already there.
+    EXPECT_EQ(awaitTask(client.accessTokenReplacing(tokens.accessToken)), replacement);
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 2);
+
+    awaitTask(store->saveTokens(OAuthTokenSet{u"ya29.only"_s, std::nullopt, now.addSecs(3600), std::nullopt, std::nullopt}));
+    EXPECT_EQ(awaitTask(client.accessTokenReplacing(u"ya29.only"_s)), std::nullopt) << "nothing to refresh with";
+}
+

@@ -1,0 +1,45 @@
+#include "drive/DriveAnswer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace orvane {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// Google's error object, {"error": {"code", "message", "errors": [{"reason", …}]}},
+// or an empty one when the body is something else.
+QJsonObject errorObject(const HttpResponse& response)
+{
+    return QJsonDocument::fromJson(response.body).object().value(u"error"_s).toObject();
+}
+
+} // namespace
+
+bool isTransientDriveAnswer(const HttpResponse& response)
+{
+    if (!response.statusCode)
+        return false;
+    if (isTransientStatus(*response.statusCode))
+        return true;
+    if (*response.statusCode != 403)
+        return false;
+    for (const QJsonValue& detail : errorObject(response).value(u"errors"_s).toArray()) {
+        const QString reason = detail.toObject().value(u"reason"_s).toString();
+        if (reason == u"rateLimitExceeded"_s || reason == u"userRateLimitExceeded"_s)
+            return true;
+    }
+    return false;
+}
+
+UrlError driveAnswerError(const HttpResponse& response)
+{
+    const QString message = errorObject(response).value(u"message"_s).toString().trimmed();
+    return UrlError(UrlError::Code::badServerResponse, response.statusCode.value_or(0),
+                    message.isEmpty() ? std::nullopt : std::optional(message));
+}
+
+} // namespace orvane

@@ -1,0 +1,171 @@
+#include "AwaitTask.h"
+#include "GoogleEmulatorProcess.h"
+#include "QuickRetries.h"
+#include "ScriptedBrowser.h"
+#include "TestCertificateAuthority.h"
+#include "TestConnectProxy.h"
+
+#include "drive/GoogleDriveClient.h"
+#include "drive/StreamingUpload.h"
+#include "net/NetworkRoute.h"
+#include "net/TrustStore.h"
+#include "signin/GoogleOAuthClient.h"
+#include "support/UrlError.h"
+#include "tokens/InMemoryTokenStore.h"
+
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QScopeGuard>
+#include <QSslConfiguration>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Google is only ever reached over TLS, perhaps through a proxy: the sign-in,
+// the lookups, the folder creation and the upload against the emulator over
+// HTTPS with verification on, trusting what SSL_CERT_FILE names, along the
+// route Qt's proxy factory gives.
+
+using namespace orvane;
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString uploadPath = u"/upload/drive/v3/files"_s;
+
+// Qt's default TLS configuration is the process's: each test gets it back as it was.
+class TrustRestorer {
+public:
+    ~TrustRestorer() { QSslConfiguration::setDefaultConfiguration(m_saved); }
+
+private:
+    QSslConfiguration m_saved = QSslConfiguration::defaultConfiguration();
+};
+
+// Answers one proxy for every request, as a desktop's proxy setting does.
+class FixedProxyFactory final : public QNetworkProxyFactory {
+public:
+    explicit FixedProxyFactory(QNetworkProxy proxy) : m_proxy(std::move(proxy)) {}
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery&) override { return {m_proxy}; }
+
+private:
+    QNetworkProxy m_proxy;
+};
+
+class SecureRouteTest : public ::testing::Test {
+protected:
+    void trust(const TestCertificateAuthority& authority)
+    {
+        trustCertificateAuthoritiesOf({{u"SSL_CERT_FILE"_s, authority.certificatePath()}});
+    }
+
+    GoogleOAuthClient makeOAuthClient()
+    {
+        return GoogleOAuthClient({emulator.clientId(), std::nullopt, std::nullopt, {GoogleServiceEndpoints::driveFileScope()}},
+                                 tokenStore, network, [this](const QUrl& url) { browser.open(url); }, endpoints,
+                                 &QDateTime::currentDateTimeUtc, quickRetries());
+    }
+
+    DriveUploadRequest requestFor(const QString& name, const QByteArray& content)
+    {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const QUrl url = QUrl::fromLocalFile(file.fileName());
+        const FileRoute route = FileRouter().route(url);
+        return {url, LocalFileSnapshot::inspect(url, true), route, OpenMode::googleFormat, u"Opened from Mac"_s,
+                route.destinationFolderName()};
+    }
+
+    UrlError::Code uploadFailure(const QUrl& url)
+    {
+        const auto body = std::make_shared<FileFramedBody>("h", requestFor(u"x.csv"_s, "x").localFileURL.toLocalFile(), "t");
+        try {
+            awaitTask(postStreaming(url, {}, body, NetworkRoute::to(url, network)));
+        } catch (const UrlError& error) {
+            return error.code();
+        }
+        ADD_FAILURE() << "the upload went through";
+        return UrlError::Code::unknown;
+    }
+
+    TrustRestorer restoreTrust;
+    TestCertificateAuthority authority;
+    GoogleEmulatorProcess emulator{{.tls = authority.serverFiles()}};
+    GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
+    std::shared_ptr<InMemoryTokenStore> tokenStore = std::make_shared<InMemoryTokenStore>();
+    QNetworkAccessManager network;
+    ScriptedBrowser browser;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST_F(SecureRouteTest, SignsInLooksUpCreatesFoldersAndUploadsOverTlsTrustingTheAuthorityOfSslCertFile)
+{
+    ASSERT_EQ(emulator.rootUrl().scheme(), u"https"_s);
+    trust(authority);
+    GoogleOAuthClient oauthClient = makeOAuthClient();
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+
+    awaitTask(oauthClient.connect());
+    const DriveUploadResult result = awaitTask(driveClient.uploadFile(requestFor(u"data.csv"_s, "a,b\n1,2\n")));
+
+    EXPECT_TRUE(emulator.findFile(result.fileID));
+    EXPECT_EQ(emulator.files().size(), 3) << "two folders and the file";
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 1);
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
+}
+
+TEST_F(SecureRouteTest, ACertificateFromAnUnknownAuthorityIsRefusedByTheRequestsAndByTheUpload)
+{
+    const TestCertificateAuthority stranger(u"Another Test CA"_s);
+    trust(stranger);
+    awaitTask(tokenStore->saveTokens({u"ya29.token"_s, std::nullopt, QDateTime::currentDateTimeUtc().addSecs(3600),
+                                      std::nullopt, std::nullopt}));
+    GoogleOAuthClient oauthClient = makeOAuthClient();
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+
+    try {
+        awaitTask(driveClient.uploadFile(requestFor(u"data.csv"_s, "a\n")));
+        FAIL() << "the lookup trusted an unknown authority";
+    } catch (const UrlError& error) {
+        EXPECT_EQ(error.code(), UrlError::Code::serverCertificateUntrusted);
+        EXPECT_EQ(error.localizedDescription(),
+                  u"The server's certificate is not from an authority this computer trusts, so nothing was sent to it."_s);
+    }
+    EXPECT_EQ(uploadFailure(emulator.url(uploadPath)), UrlError::Code::serverCertificateUntrusted);
+    EXPECT_TRUE(emulator.requests().isEmpty()) << "nothing reached the server";
+}
+
+TEST_F(SecureRouteTest, WithoutSslCertFileTheSystemStoreDecidesAndItDoesNotKnowATestAuthority)
+{
+    trustCertificateAuthoritiesOf({});
+    EXPECT_EQ(uploadFailure(emulator.url(uploadPath)), UrlError::Code::serverCertificateUntrusted);
+    EXPECT_THROW(awaitTask(sendRequest(network, makeRequest(emulator.url(u"/drive/v3/files"_s)), "GET")), UrlError);
+    EXPECT_TRUE(emulator.requests().isEmpty());
+}
+
+TEST_F(SecureRouteTest, TheUploadTakesTheProxyThatQtsProxyFactoryAnswersForItsUrl)
+{
+    trust(authority);
+    TestConnectProxy proxy;
+    // The manager's own factory: Qt's application-wide one never proxies 127.0.0.1.
+    network.setProxyFactory(new FixedProxyFactory(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, proxy.port())));
+    awaitTask(tokenStore->saveTokens({emulator.accessToken(), std::nullopt, QDateTime::currentDateTimeUtc().addSecs(3600),
+                                      std::nullopt, std::nullopt}));
+    GoogleOAuthClient oauthClient = makeOAuthClient();
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+
+    const QByteArray content(3 * 1024 * 1024, 'x');
+    const DriveUploadResult result = awaitTask(driveClient.uploadFile(requestFor(u"large.csv"_s, content)));
+
+    EXPECT_TRUE(emulator.findFile(result.fileID));
+    const QByteArray target = "127.0.0.1:" + QByteArray::number(emulator.rootUrl().port());
+    EXPECT_GE(proxy.tunnels().size(), 2) << "the lookups' connection and the upload's";
+    EXPECT_TRUE(std::all_of(proxy.tunnels().begin(), proxy.tunnels().end(), [&](const QByteArray& tunnel) { return tunnel == target; }));
+    EXPECT_GT(proxy.bytesFromClients(), content.size()) << "the file went through the proxy";
+}
