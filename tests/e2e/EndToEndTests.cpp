@@ -112,15 +112,20 @@ TEST_F(EndToEndTest, FailedUploadSaysSoAndLeavesTheStateFileAsItWas)
     ASSERT_EQ(first->waitForExit(), 0) << first->output().toStdString();
     const QByteArray stateBefore = readFile(stateFilePath());
     ASSERT_FALSE(stateBefore.isEmpty());
-    emulator.failNextRequests(uploadPath, 500);
+    // A refusal that is not passing: no retry, and Google's reason reaches the user.
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"status"_s, 403}, {u"reason"_s, u"storageQuotaExceeded"_s},
+                          {u"message"_s, u"The user's Drive storage quota has been exceeded."_s}});
 
     const auto failing = start({writeFile(u"second.csv"_s, "2\n")});
 
     ASSERT_TRUE(failing->waitForLine(u"Status: Could not open second.csv"_s)) << failing->output().toStdString();
+    EXPECT_TRUE(failing->output().contains(
+        u"Error: Google Drive answered with an unexpected response: The user's Drive storage quota has been exceeded."_s))
+        << failing->output().toStdString();
     // The error is shown in the window, which the failed open brings up.
     EXPECT_TRUE(failing->waitForLine(u"Showing window: Orvane"_s)) << failing->output().toStdString();
     EXPECT_EQ(readFile(stateFilePath()), stateBefore);
-    EXPECT_EQ(emulator.requests(uploadPath).last().status, 500);
+    EXPECT_EQ(emulator.requests(uploadPath).last().status, 403);
 }
 
 TEST_F(EndToEndTest, CorruptStateFileIsReportedByNameAndLeftAsItWas)

@@ -2,6 +2,7 @@
 
 #include "support/FileError.h"
 #include "drive/GoogleDriveClient.h"
+#include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
 #include "shell/LaunchIntentTracker.h"
 #include "signin/OAuthConfiguration.h"
@@ -11,6 +12,7 @@
 #include "open/WorkspaceOpenService.h"
 #include "state/PrivateFolders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -82,8 +84,17 @@ private:
 };
 
 AppModel::AppModel(AppModelServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), browser_(services_.openInBrowser)
+    : QObject(parent), services_(std::move(services)), browser_(services_.openInBrowser),
+      retryPolicy_(services_.retryPolicy)
 {
+    retryPolicy_.onWaiting = [this](const RetryNotice& notice) {
+        setStatusMessage(u"Waiting for Google and retrying (try %1 of %2)..."_s.arg(notice.nextAttempt)
+                             .arg(notice.maximumAttempts));
+    };
+    // A transfer on the thread pool would otherwise keep the process alive
+    // until it ended; the application's end waits for the pool.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &AppModel::abortOpen);
     preferences_ = services_.preferencesStore.load();
     isShowingOnboarding_ = !preferences_.hasCompletedOnboarding;
     doLoadConnectionState();
@@ -311,12 +322,15 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
     setOpening(true);
     setLastError(std::nullopt);
     setStatusMessage(u"Opening "_s + name + u"..."_s);
+    openAbort_ = AbortSignal();
+    bool accessExpired = false;
     try {
         const std::shared_ptr<GoogleOAuthClient> oauthClient = makeOAuthClient();
         // A fresh Drive client and service for every file; the OAuth client
         // runs the browser sign-in from here when no usable token is stored.
         GoogleDriveClient driveClient(*oauthClient, services_.networkAccessManager,
-                                      GoogleFileURLResolver(services_.endpoints), services_.endpoints);
+                                      GoogleFileURLResolver(services_.endpoints), services_.endpoints, retryPolicy_,
+                                      openAbort_);
         const WorkspaceOpenService service(FileRouter(), DriveFolderResolver{preferences_.rootFolderName},
                                            services_.stateStore, driveClient);
         const OpenOutcome outcome =
@@ -330,12 +344,32 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
         setStatusMessage((outcome.didUpload() ? u"Uploaded and opened "_s : u"Opened existing Google file for "_s)
                          + name);
     } catch (const std::exception& error) {
+        accessExpired = dynamic_cast<const GoogleAccessExpiredError*>(&error) != nullptr;
         setLastError(friendlyError(error));
         setStatusMessage(u"Could not open "_s + name);
     }
+    if (accessExpired)
+        co_await forgetExpiredAccess();
     setOpening(false);
     isOpenUnderWay_ = false;
     Q_EMIT openEnded();
+}
+
+void AppModel::abortOpen()
+{
+    openAbort_.abort();
+}
+
+QCoro::Task<> AppModel::forgetExpiredAccess()
+{
+    decideConnected(false);
+    const std::shared_ptr<OAuthTokenStoring> tokenStore = services_.tokenStore;
+    try {
+        co_await tokenStore->deleteTokens();
+    } catch (const std::exception&) {
+        // The account already shows as not connected, and the message says
+        // to connect again, which replaces the stored set.
+    }
 }
 
 std::shared_ptr<GoogleOAuthClient> AppModel::makeOAuthClient()
@@ -348,7 +382,8 @@ std::shared_ptr<GoogleOAuthClient> AppModel::makeOAuthClient()
     // browser through its own copy.
     oauthClient_ = std::make_shared<GoogleOAuthClient>(
         std::move(configuration), services_.tokenStore, services_.networkAccessManager,
-        [browser = browser_](const QUrl& url) { browser.open(url); }, services_.endpoints);
+        [browser = browser_](const QUrl& url) { browser.open(url); }, services_.endpoints,
+        &QDateTime::currentDateTimeUtc, retryPolicy_);
     return oauthClient_;
 }
 

@@ -6,6 +6,8 @@
 #include "platform/PlatformTexts.h"
 #include "platform/DesktopServices.h"
 #include "support/Environment.h"
+#include "net/AbortSignal.h"
+#include "net/RetryPolicy.h"
 #include "routing/GoogleServiceEndpoints.h"
 #include "shell/LaunchIntentTracker.h"
 #include "state/LocalFileRecord.h"
@@ -53,6 +55,9 @@ struct AppModelServices {
     DefaultApplicationRegistering registerAsDefaultApplication = nullptr;
     // The status messages that name the desktop's parts.
     PlatformTexts platformTexts = PlatformTexts();
+    // How requests Google failed for a passing reason are tried again; the
+    // model adds its status line while they wait.
+    RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff();
     // Where the platform's file-open requests arrive.
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
@@ -162,6 +167,10 @@ public:
     Q_INVOKABLE void openFiles(const QList<QUrl>& fileURLs);
     // Uploads the file or reuses its Google file, then opens it in the browser.
     Q_INVOKABLE void openFile(const QUrl& fileURL);
+    // Stops the open under way at once: its requests end, its upload stops
+    // before it completes, and nothing is recorded. Quitting does this, so
+    // that no transfer keeps the process alive.
+    Q_INVOKABLE void abortOpen();
     // The browser sign-in; ignored while one is under way.
     Q_INVOKABLE void connectGoogle();
     // Forgets the stored tokens (nothing is sent to Google) and the OAuth
@@ -220,6 +229,9 @@ private:
     void receiveOpenURLs(const QList<QUrl>& urls);
     // Built on first need from the client registration, kept until disconnect.
     std::shared_ptr<GoogleOAuthClient> makeOAuthClient();
+    // Google refused the stored grant: the account shows as not connected and
+    // the dead tokens go, so that the next start says so too.
+    QCoro::Task<> forgetExpiredAccess();
     // Writes the sample file unless it exists; returns its URL.
     QUrl createSampleCSV() const;
 
@@ -235,6 +247,10 @@ private:
 
     AppModelServices services_;
     WebBrowser browser_;
+    // The services' policy, telling the status line while it waits.
+    RetryPolicy retryPolicy_;
+    // Aborts the open under way; each open has a signal of its own.
+    AbortSignal openAbort_;
     std::shared_ptr<GoogleOAuthClient> oauthClient_;
     std::function<void()> showMainWindowHandler_;
     std::function<void()> showPreferencesWindowHandler_;

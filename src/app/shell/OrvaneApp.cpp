@@ -1,6 +1,7 @@
 #include "shell/OrvaneApp.h"
 
 #include "shell/ActivityLog.h"
+#include "net/TrustStore.h"
 #include "platform/DesktopServices.h"
 #include "tokens/KeychainTokenStore.h"
 #include "tray/MenuBarIcon.h"
@@ -63,6 +64,8 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
       preferencesWindow_(WindowSettings::preferencesWindow(), [this]() -> ViewEngine& { return viewEngine(); },
                          services_.defaults)
 {
+    // Before the first request: every HTTPS request and the upload trust alike.
+    trustCertificateAuthoritiesOf(services_.environment);
     logActivity(model_);
     model_.setShowMainWindowHandler([this] { mainWindow_.bringForward(); });
     model_.setShowPreferencesWindowHandler([this] { preferencesWindow_.bringForward(); });

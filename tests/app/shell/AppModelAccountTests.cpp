@@ -192,6 +192,30 @@ TEST_F(AppModelTest, DisconnectDeletesTheTokensAndTheNextOpenReadsTheConfigurati
     EXPECT_EQ(model->statusMessage(), u"Could not open sales.csv"_s);
 }
 
+TEST_F(AppModelTest, RevokedGoogleAccessShowsNotConnectedWithAPlainMessageUntilConnectingAgainReplacesTheTokens)
+{
+    makeModel();
+    connectAndWait();
+    const OAuthTokenSet revoked = *awaitTask(tokenStore->loadTokens());
+    emulator.revokeAllTokens();
+    const qsizetype browserCallsBefore = browserCalls.size();
+
+    openAndWait(writeFile(u"sales.csv"_s, "Region,Amount\nNorth,10\n"));
+    EXPECT_EQ(model->lastError(), u"Google access has expired or was revoked. Connect Google again to go on opening files."_s);
+    EXPECT_EQ(model->statusMessage(), u"Could not open sales.csv"_s);
+    EXPECT_FALSE(model->isConnected());
+    EXPECT_EQ(model->googleConnectionStatusTitle(), u"Not connected"_s);
+    EXPECT_EQ(browserCalls.size(), browserCallsBefore) << "no page opens unasked";
+    EXPECT_FALSE(hasTokens(*tokenStore)) << "the next start shows the truth too";
+    EXPECT_EQ(uploadCount(), 0);
+
+    connectAndWait();
+    EXPECT_TRUE(model->isConnected());
+    EXPECT_NE(awaitTask(tokenStore->loadTokens())->refreshToken, revoked.refreshToken);
+    openAndWait(writeFile(u"sales.csv"_s, "Region,Amount\nNorth,10\n"));
+    EXPECT_EQ(model->statusMessage(), u"Uploaded and opened sales.csv"_s);
+}
+
 // A Google desktop client registration that needs its secret.
 class AppModelClientSecretTest : public AppModelTest {
 protected:
