@@ -69,11 +69,13 @@ Decoded decodedAnswer(const HttpResponse& response)
 }
 
 // The file the upload opened must be the one the open service fingerprinted,
-// or the recorded hash would describe other content.
-void requireUnchangedSinceSnapshot(const FileFramedBody& body, const LocalFileSnapshot& snapshot)
+// or the recorded hash would describe other content. Its date is read as the
+// fingerprint reads it, so that both are alike however far off it is.
+void requireUnchangedSinceSnapshot(const FileFramedBody& body, const DriveUploadRequest& request)
 {
-    if (body.fileSize() != snapshot.fileSize
-        || body.fileModifiedAt().toMSecsSinceEpoch() != snapshot.modifiedAt.toMSecsSinceEpoch())
+    const LocalFileSnapshot now = LocalFileSnapshot::inspect(request.localFileURL, false);
+    if (body.fileSize() != request.snapshot.fileSize || now.fileSize != request.snapshot.fileSize
+        || now.modifiedAt != request.snapshot.modifiedAt)
         throw FileError(FileError::Kind::notReadable, body.filePath(),
                         u"it changed after Orvane looked at it, so nothing was uploaded; open it again once it is saved"_s);
 }
@@ -248,7 +250,7 @@ QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(Session& ses
         // Opened for every try, before anything is sent: a file that is gone
         // or changed fails here, unsent.
         auto body = std::make_shared<FileFramedBody>(head, request.localFileURL.toLocalFile(), tail);
-        requireUnchangedSinceSnapshot(*body, request.snapshot);
+        requireUnchangedSinceSnapshot(*body, request);
         const HttpHeaders headers{
             {"Authorization", "Bearer " + token.toUtf8()},
             {"Content-Type", "multipart/related; boundary=" + boundary},

@@ -36,12 +36,6 @@ FileFramedBody::FileFramedBody(QByteArray head, const QString& filePath, QByteAr
                  qint64(status.st_mtim.tv_nsec)};
 }
 
-QDateTime FileFramedBody::fileModifiedAt() const
-{
-    return QDateTime::fromMSecsSinceEpoch(identity_.modifiedSeconds * 1000 + identity_.modifiedNanoseconds / 1'000'000,
-                                          Qt::UTC);
-}
-
 bool FileFramedBody::fileIsUnchanged() const
 {
     // The open file must not have been written to, and its path must still

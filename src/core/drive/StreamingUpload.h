@@ -5,7 +5,6 @@
 #include "net/NetworkRoute.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QFile>
 #include <QList>
 #include <QUrl>
@@ -31,9 +30,8 @@ public:
 
     qint64 size() const { return head_.size() + identity_.size + tail_.size(); }
     QString filePath() const { return file_->fileName(); }
-    // The file's size and modification time when it was opened.
+    // The file's size when it was opened.
     qint64 fileSize() const { return identity_.size; }
-    QDateTime fileModifiedAt() const;
 
     // The next bytes, up to maxSize; 0 at the end; -1 when the file no longer
     // holds what it held when it was opened.
