@@ -60,6 +60,8 @@ public:
 
 class GoogleDriveClientTest : public ::testing::Test {
 protected:
+    explicit GoogleDriveClientTest(GoogleEmulatorOptions options = {}) : emulator(std::move(options)) {}
+
     GoogleEmulatorProcess emulator;
     QTemporaryDir folder;
     FixedTokenProvider tokens;
@@ -142,6 +144,12 @@ protected:
     }
 };
 
+// Google's conversion limits, made small.
+class GoogleDriveClientWithSmallLimitsTest : public GoogleDriveClientTest {
+protected:
+    GoogleDriveClientWithSmallLimitsTest() : GoogleDriveClientTest({.maxSpreadsheetImportCells = 4}) {}
+};
+
 } // namespace
 
 TEST_F(GoogleDriveClientTest, ConvertsAnExcelFileInGoogleFormatWithTheExactBody)
@@ -196,6 +204,15 @@ TEST_F(GoogleDriveClientTest, KeepsTheOfficeFileAndOpensItsWebViewLink)
     ASSERT_TRUE(result.webViewLink);
     EXPECT_EQ(result.openURL, *result.webViewLink);
     EXPECT_EQ(result.webViewLink, emulator.findFile(result.fileID)->webViewLink);
+}
+
+TEST_F(GoogleDriveClientTest, AMacroEnabledWorkbookIsConvertedToASpreadsheet)
+{
+    const DriveUploadResult result = upload(requestFor(writeFile(u"Budget.xlsm"_s, "PK macros"), OpenMode::googleFormat));
+    const RecordedRequest sent = emulator.requests(uploadPath).first();
+    EXPECT_TRUE(sent.body->contains("\r\nContent-Type: application/vnd.ms-excel.sheet.macroEnabled.12\r\n\r\nPK macros\r\n"));
+    EXPECT_EQ(emulator.findFile(result.fileID)->mimeType, u"application/vnd.google-apps.spreadsheet"_s);
+    EXPECT_EQ(result.openURL, emulator.url(u"/spreadsheets/d/%1/edit"_s.arg(result.fileID)));
 }
 
 TEST_F(GoogleDriveClientTest, OfficeModeWithoutAWebViewLinkOpensTheDriveFilePage)
@@ -427,6 +444,15 @@ TEST_F(GoogleDriveClientTest, AnUnauthorisedAnswerGetsOneRefreshedTokenAndOneMor
     emulator.failNextRequests(uploadPath, 401);
     EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).statusCode(), 401);
     EXPECT_EQ(tokens.rejectedTokens.size(), 1);
+}
+
+TEST_F(GoogleDriveClientWithSmallLimitsTest, AFileTooLargeToConvertFailsOnceWithGooglesReason)
+{
+    const UrlError error = uploadFailure<UrlError>(requestFor(writeFile(u"wide.csv"_s, "a,b,c\n1,2,3\n"), OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: The file is too large to "
+                                            u"be converted to a Google spreadsheet (at most 4 cells)."_s);
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
+    EXPECT_EQ(emulator.files().size(), 2) << "the folders only";
 }
 
 TEST_F(GoogleDriveClientTest, GooglesReasonForRefusingAnUploadReachesTheErrorText)

@@ -18,8 +18,8 @@ constexpr int defaultPageSize = 100;
 constexpr int maximumPageSize = 1000;
 
 // Google types a file of a media type can be converted into, as Drive's
-// importFormats lists them: in lower case, and compared so, since media types
-// are case-insensitive.
+// importFormats lists them: in lower case, as MediaType hands every type over,
+// since media types compare case-insensitively.
 bool canConvert(const QString& mediaType, const QString& googleType)
 {
     static const QHash<QString, QStringList> imports{
@@ -34,7 +34,7 @@ bool canConvert(const QString& mediaType, const QString& googleType)
          {u"application/vnd.openxmlformats-officedocument.presentationml.presentation"_s, u"application/vnd.ms-powerpoint"_s,
           u"application/vnd.oasis.opendocument.presentation"_s}},
     };
-    return imports.value(googleType).contains(mediaType.toLower());
+    return imports.value(googleType).contains(mediaType);
 }
 
 [[noreturn]] void refuseTooLargeToConvert(const QString& what)
