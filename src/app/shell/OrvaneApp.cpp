@@ -91,6 +91,10 @@ void OrvaneApp::runLaunchCheck()
         return;
     if (!model_.hasCompletedOnboarding())
         model_.showOnboardingIfSetupIsIncomplete();
+    // Once set up, an Orvane with a tray item lives there (started with the
+    // session, say) until the user asks for its window.
+    else if (services_.hasSystemTray)
+        return;
     mainWindow_.bringForward();
 }
 
@@ -103,8 +107,12 @@ ViewEngine& OrvaneApp::viewEngine()
 
 void OrvaneApp::showTrayItem()
 {
+#if defined(Q_OS_MACOS)
     trayItem_ = std::make_unique<QSystemTrayIcon>(
         MenuBarIcon::icon(services_.bundle, QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText)));
+#else
+    trayItem_ = std::make_unique<QSystemTrayIcon>(MenuBarIcon::trayIcon(services_.bundle));
+#endif
     trayItem_->setToolTip(u"Orvane"_s);
     trayItem_->setContextMenu(&menu_.menu());
     menu_.setTitleReader(titleReaderOf(menu_.menu()));

@@ -46,7 +46,8 @@ struct OrvaneAppServices {
 // The running application: the stores, the one model, the tray item with
 // its menu and the two windows, made once at launch and kept until quit.
 // Half a second after launch it brings the main window forward, unless the
-// process was started to open files.
+// process was started to open files, or it has a tray item and setup is
+// complete.
 class OrvaneApp {
 public:
     static constexpr std::chrono::milliseconds launchCheckDelay{500};
@@ -64,7 +65,8 @@ public:
 
 private:
     // Run once by the timer started at launch: onboarding while setup is
-    // incomplete, and the main window in front, unless files were handed over.
+    // incomplete, and the main window in front, unless files were handed over
+    // or the tray item is Orvane's place once set up.
     void runLaunchCheck();
     ViewEngine& viewEngine();
     void showTrayItem();

@@ -38,6 +38,10 @@ int main(int argc, char** argv)
         return *exitStatus;
 
     QApplication application(argc, argv);
+    // The name desktops show for its tray item, and the desktop entry its
+    // windows belong to.
+    QApplication::setApplicationName(u"Orvane"_s);
+    QGuiApplication::setDesktopFileName(u"app.orvane.Orvane"_s);
     qCInfo(activityLog) << "Started";
     AppDelegate delegate;
     DesktopPlatform platform(delegate, address.socketPath);

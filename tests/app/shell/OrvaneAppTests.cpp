@@ -16,7 +16,7 @@ namespace {
 
 class OrvaneAppTest : public ViewTest {
 protected:
-    OrvaneApp& launch()
+    OrvaneApp& launch(bool hasSystemTray = false)
     {
         AppDelegate(tracker, notification).applicationDidFinishLaunching();
         app = std::make_unique<OrvaneApp>(OrvaneAppServices{
@@ -27,7 +27,7 @@ protected:
             .tokenStore = tokenStore,
             .openInBrowser = [this](const QUrl& url) { browserCalls.append(url); },
             .copyToClipboard = [this](const QString& text) { clipboard.append(text); },
-            .hasSystemTray = false,
+            .hasSystemTray = hasSystemTray,
             .quit =
                 [this] {
                     ++quitRequests;
@@ -208,6 +208,20 @@ TEST_F(OrvaneAppTest, WithoutATrayAnOpenThatIsUnderWayIsFinishedBeforeQuitting)
 
     EXPECT_EQ(quitRequests, 1);
     EXPECT_EQ(statusAtQuit, u"Uploaded and opened report.csv"_s);
+}
+
+TEST_F(OrvaneAppTest, WithATrayASetUpOrvaneStartsWithoutAWindowAndItsWindowHasNoMenuButton)
+{
+    OrvaneApp& orvane = launch(true);
+    ASSERT_TRUE(waitUntil([&orvane] { return !orvane.isLaunchCheckPending(); }));
+    EXPECT_FALSE(orvane.mainWindow().isVisible());
+
+    orvane.model().showMainWindow();
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle(window);
+
+    EXPECT_FALSE(item(window, u"windowMenuButton"_s)->isVisible());
 }
 
 TEST_F(OrvaneAppTest, WithoutATrayTheMainWindowCarriesTheMenu)

@@ -1,3 +1,4 @@
+#include "IconContrast.h"
 #include "tray/MenuBarIcon.h"
 #include "windows/SymbolLibrary.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace orvane;
+using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -77,6 +79,25 @@ TEST_F(MenuBarIconTest, TheLoadedImageIsPaintedInOneColourAsATemplate)
         }
     }
     EXPECT_GT(covered, 30);
+}
+
+// GNOME's top bar is black, KDE's light panel nearly white: a template in
+// one colour vanishes on one of them.
+TEST_F(MenuBarIconTest, TheTrayIconStandsOutOnDarkAndLightPanelsAtEverySizeAlsoWithoutItsImage)
+{
+    writeResource(u"MenuBarIcon.png"_s, compiledIn(u"MenuBarIcon.png"_s));
+    const ApplicationBundle withoutImage({folder.filePath(u"missing"_s)});
+
+    for (const ApplicationBundle& source : {bundle, withoutImage}) {
+        const QIcon icon = MenuBarIcon::trayIcon(source);
+        ASSERT_FALSE(icon.availableSizes().isEmpty());
+        for (const QSize size : icon.availableSizes()) {
+            const QImage picture = icon.pixmap(size).toImage();
+            EXPECT_EQ(picture.size(), size);
+            EXPECT_GE(shareStandingOut(picture, Qt::black, 7.0), 0.1) << size.width();
+            EXPECT_GE(shareStandingOut(picture, Qt::white, 7.0), 0.1) << size.width();
+        }
+    }
 }
 
 } // namespace
