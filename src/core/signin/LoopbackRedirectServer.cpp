@@ -1,7 +1,7 @@
 #include "signin/LoopbackRedirectServer.h"
 
+#include "signin/RedirectRequestLine.h"
 #include "support/UrlError.h"
-#include "support/Utf8Text.h"
 
 #include <QTcpSocket>
 
@@ -10,9 +10,6 @@
 namespace orvane {
 
 namespace {
-
-// Enough for any redirect Google sends; the rest of a longer request is not read.
-constexpr qsizetype maximumRequestBytes = 8192;
 
 const QByteArray successBody =
     "<html><body><h1>Orvane is connected.</h1><p>The desktop app should come back to the front. "
@@ -25,24 +22,6 @@ QByteArray page(bool success)
     return (success ? QByteArray("HTTP/1.1 200 OK") : QByteArray("HTTP/1.1 400 Bad Request"))
         + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " + QByteArray::number(body.size())
         + "\r\nConnection: close\r\n\r\n" + body;
-}
-
-// The callback URL named by a request line such as
-// "GET /oauth2redirect?state=...&code=... HTTP/1.1": the target appended to
-// the loopback base. Neither method nor path is judged; the OAuth client
-// checks what the query holds.
-std::optional<QUrl> callbackURL(const QByteArray& requestLine)
-{
-    const std::optional<QString> text = strictUtf8Text(requestLine);
-    if (!text)
-        return std::nullopt;
-    const QStringList pieces = text->split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (pieces.size() < 2)
-        return std::nullopt;
-    const QUrl url(QStringLiteral("http://127.0.0.1") + pieces.at(1), QUrl::StrictMode);
-    if (!url.isValid())
-        return std::nullopt;
-    return url;
 }
 
 } // namespace
@@ -95,28 +74,25 @@ void LoopbackRedirectServer::acceptConnections()
         QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
         QTimer::singleShot(requestReadLimit_, socket, [socket] { socket->abort(); });
         QObject::connect(socket, &QIODevice::readyRead, socket, [this, socket] {
-            const QByteArray received = socket->peek(maximumRequestBytes);
-            const qsizetype lineEnd = received.indexOf("\r\n");
-            if (lineEnd >= 0)
-                answer(socket, received.left(lineEnd));
-            else if (received.size() == maximumRequestBytes)
-                answer(socket, received);
+            const RedirectRequestLine line = RedirectRequestLine::read(socket->peek(RedirectRequestLine::maximumBytes));
+            if (line.status != RedirectRequestLine::Status::incomplete)
+                answer(socket, line);
         });
     }
 }
 
-void LoopbackRedirectServer::answer(QTcpSocket* socket, const QByteArray& requestLine)
+void LoopbackRedirectServer::answer(QTcpSocket* socket, const RedirectRequestLine& requestLine)
 {
     // One request per connection: whatever else the browser sends is not read.
     QObject::disconnect(socket, &QIODevice::readyRead, nullptr, nullptr);
-    const std::optional<QUrl> callback = callbackURL(requestLine);
-    socket->write(page(callback.has_value()));
+    const bool isCallback = requestLine.status == RedirectRequestLine::Status::callback;
+    socket->write(page(isCallback));
     // Hands the page to the system now: the waiter may discard the server,
     // and with it this socket, as soon as it has the callback.
     socket->flush();
     socket->disconnectFromHost();
-    if (callback)
-        deliverCallback(*callback);
+    if (isCallback)
+        deliverCallback(requestLine.callbackURL);
 }
 
 void LoopbackRedirectServer::deliverCallback(const QUrl& url)

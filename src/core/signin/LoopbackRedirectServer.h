@@ -14,6 +14,8 @@ class QTcpSocket;
 
 namespace orvane {
 
+struct RedirectRequestLine;
+
 // A one-shot HTTP listener on 127.0.0.1 that receives the browser's redirect
 // at the end of a Google sign-in and answers it with a small page. It listens
 // on the loopback address only, so no other host can reach it to inject or
@@ -48,7 +50,7 @@ private:
     struct ResultAwaiter;
 
     void acceptConnections();
-    void answer(QTcpSocket* socket, const QByteArray& request);
+    void answer(QTcpSocket* socket, const RedirectRequestLine& requestLine);
     void deliverCallback(const QUrl& url);
     void timeOut();
     void resumeWaiter();

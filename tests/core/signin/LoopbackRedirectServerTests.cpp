@@ -159,15 +159,38 @@ TEST(LoopbackRedirectServer, AnswersLaterRequestsWithoutChangingTheResult)
     EXPECT_EQ(later[1].response, failurePage);
 }
 
-TEST(LoopbackRedirectServer, ReadsNoMoreThan8192BytesOfARequest)
+TEST(LoopbackRedirectServer, ARequestLineLongerThan8KiBGetsTheFailurePageAndIsNotTakenAsTheCallback)
 {
     LoopbackRedirectServer server;
     const QUrl redirectURL = server.start();
-    const QByteArray target = "/oauth2redirect?state=" + QByteArray(9000, 'a');
-    const RawHttpExchange exchange = awaitTask(send(redirectURL, "GET " + target));
+    // Without a line break, and with one after 8 KiB.
+    const QByteArray target = "/oauth2redirect?state=s-1_x&code=" + QByteArray(9000, 'a');
+    QList<RawHttpExchange> exchanges;
+    QUrl callback;
+    awaitTask([&]() -> QCoro::Task<> {
+        auto waiting = server.waitForCallback(5s);
+        exchanges.append(co_await send(redirectURL, "GET " + target));
+        exchanges.append(co_await send(redirectURL, "GET " + target + " HTTP/1.1\r\n\r\n"));
+        exchanges.append(co_await send(redirectURL, browserRedirect));
+        callback = co_await std::move(waiting);
+    }());
+    ASSERT_EQ(exchanges.size(), 3);
+    EXPECT_EQ(exchanges[0].response, failurePage);
+    EXPECT_EQ(exchanges[1].response, failurePage);
+    EXPECT_EQ(exchanges[2].response, successPage);
+    EXPECT_EQ(callback, browserRedirectURL);
+}
+
+TEST(LoopbackRedirectServer, ARequestLineOfExactly8KiBWithItsLineBreakIsStillRead)
+{
+    LoopbackRedirectServer server;
+    const QUrl redirectURL = server.start();
+    const QByteArray head = "GET /oauth2redirect?code=";
+    const QByteArray tail = " HTTP/1.1\r\n";
+    const QByteArray code(8192 - head.size() - tail.size(), 'c');
+    const RawHttpExchange exchange = awaitTask(send(redirectURL, head + code + tail + "\r\n"));
     EXPECT_EQ(exchange.response, successPage);
-    EXPECT_EQ(awaitTask(server.waitForCallback(0ms)).toString(QUrl::FullyEncoded).toLatin1(),
-              "http://127.0.0.1" + target.left(8192 - 4));
+    EXPECT_EQ(awaitTask(server.waitForCallback(0ms)), QUrl(u"http://127.0.0.1/oauth2redirect?code="_s + QString::fromLatin1(code)));
 }
 
 TEST(LoopbackRedirectServer, ClosesSilentConnectionsWithoutHoldingUpTheCallback)
