@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -55,7 +57,7 @@ QList<LocalFileRecord> decodeFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw FileError(FileError::Kind::notReadable, path, file.errorString());
     try {
-        return json::decodeArray(json::parseArray(data), LocalFileRecord::fromJson);
+        return JSONLocalStateStore::decoded(data);
     } catch (const DecodingError& error) {
         throw error.readFrom(path);
     }
@@ -86,6 +88,21 @@ void requireReadableBack(const LocalFileRecord& record)
     }
     if (!record.openURL.isValid() || record.openURL.isEmpty())
         throw UnstorableRecordError(record.localFilePath, u"its Google page address is not a valid URL"_s);
+}
+
+// The rename that replaced the file is itself written to disk only when its
+// folder is: until then a power failure could bring the previous file back.
+void syncFolderOf(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0 || ::fsync(descriptor) != 0) {
+        const int error = errno;
+        if (descriptor >= 0)
+            ::close(descriptor);
+        throw FileError(FileError::Kind::writeFailed, path, FileError::systemReason(error));
+    }
+    ::close(descriptor);
 }
 
 // The record as reading the file back gives it.
@@ -134,9 +151,8 @@ FileLock JSONLocalStateStore::lockStateFile() const
     return FileLock(path + QStringLiteral(".lock"), lockTimeout);
 }
 
-void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)
+QByteArray JSONLocalStateStore::encoded(const QList<LocalFileRecord>& records)
 {
-    const QString path = stateURL_.toLocalFile();
     QList<LocalFileRecord> sorted = records;
     sortNewestFirst(sorted);
     JsonWriter writer;
@@ -146,18 +162,33 @@ void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)
         record.writeJson(writer);
     }
     writer.endArray();
+    return writer.bytes().toByteArray();
+}
+
+QList<LocalFileRecord> JSONLocalStateStore::decoded(const QByteArray& contents)
+{
+    return json::decodeArray(json::parseArray(contents), LocalFileRecord::fromJson);
+}
+
+void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)
+{
+    const QString path = stateURL_.toLocalFile();
+    const QByteArray contents = encoded(records);
 
     QSaveFile file(path);
     lastDecoded_.reset();
     // Private whatever the file was before: it holds local paths and Drive file IDs.
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(writer.bytes().data(), writer.bytes().size()) < 0 || !file.commit())
+        || file.write(contents) < 0 || !file.commit())
         throw FileError(FileError::Kind::writeFailed, path, file.errorString());
+    syncFolderOf(path);
 
     // Remember what was written as a load would decode it.
     if (const std::optional<FileIdentity> identity = identityOf(path)) {
-        std::for_each(sorted.begin(), sorted.end(), makeAsStored);
-        lastDecoded_ = DecodedFile{*identity, std::move(sorted)};
+        QList<LocalFileRecord> stored = records;
+        sortNewestFirst(stored);
+        std::for_each(stored.begin(), stored.end(), makeAsStored);
+        lastDecoded_ = DecodedFile{*identity, std::move(stored)};
     }
 }
 

@@ -15,7 +15,8 @@ namespace orvane {
 // first, rewritten whole and atomically on every save, readable by the user
 // alone. A missing file is an empty list; a corrupt one fails every load and
 // is never touched. Saves and changes hold a lock file beside it, so that
-// two Orvane processes of one user never drop each other's records.
+// two Orvane processes of one user never drop each other's records. A save
+// that returned survives the process being killed and the power failing.
 //
 // Every load looks at the file; it decodes it again only when the file is not
 // the one this store last read or wrote (device, inode, size and times), so
@@ -36,6 +37,12 @@ public:
     void saveRecords(const QList<LocalFileRecord>& records) override;
     // Load, change and save under the lock.
     void changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change) override;
+
+    // The file's contents for these records, as a save writes them: newest
+    // first. Throws UnstorableRecordError for a record the reader would reject.
+    static QByteArray encoded(const QList<LocalFileRecord>& records);
+    // The records of the file's contents, as a load reads them. Throws DecodingError.
+    static QList<LocalFileRecord> decoded(const QByteArray& contents);
 
     // How long a save waits for another process's change to end.
     static constexpr std::chrono::milliseconds lockTimeout{5000};
