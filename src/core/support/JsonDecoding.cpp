@@ -152,7 +152,11 @@ QUrl requireUrl(const QJsonObject& object, QLatin1StringView key)
     const QUrl url(text, QUrl::StrictMode);
     if (text.isEmpty() || !url.isValid())
         throw DecodingError(QString(key), QStringLiteral("not a valid URL"));
-    return url;
+    if (url.isRelative())
+        throw DecodingError(QString(key), QStringLiteral("not an absolute URL"));
+    // As it reads back once written: QUrl keeps a text's own escaping, so the
+    // same address read from another form would otherwise compare unequal.
+    return QUrl::fromEncoded(url.toEncoded(), QUrl::StrictMode);
 }
 
 std::optional<QUrl> optionalUrl(const QJsonObject& object, QLatin1StringView key)

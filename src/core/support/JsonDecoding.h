@@ -31,6 +31,7 @@ std::optional<double> optionalDouble(const QJsonObject& object, QLatin1StringVie
 bool requireBool(const QJsonObject& object, QLatin1StringView key);
 QJsonArray requireArray(const QJsonObject& object, QLatin1StringView key);
 QStringList requireStringList(const QJsonObject& object, QLatin1StringView key);
+// An absolute URL, in the form it has once written fully encoded and read again.
 QUrl requireUrl(const QJsonObject& object, QLatin1StringView key);
 std::optional<QUrl> optionalUrl(const QJsonObject& object, QLatin1StringView key);
 QUuid requireUuid(const QJsonObject& object, QLatin1StringView key);

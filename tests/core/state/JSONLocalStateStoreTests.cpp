@@ -151,15 +151,35 @@ TEST_F(JSONLocalStateStoreTest, ADefectiveRecordFailsTheWholeLoadAndLeavesTheFil
                       "[0].openMode");
     expectLoadRefused(knownRecordJson("09:15:00Z", "09:15:00.500Z"), "[0].modifiedAt");
     expectLoadRefused(knownRecordJson("09:15:00Z", "09:15:00+09:00"), "[0].modifiedAt");
+    expectLoadRefused(knownRecordJson("09:15:00Z", "09:15:00Zjunk"), "[0].modifiedAt");
+    expectLoadRefused(knownRecordJson("10:00:00Z\",\"lastOpenedAt", "10:00:00Z \",\"lastOpenedAt"), "[0].createdAt");
     expectLoadRefused(knownRecordJson(R"("fileSize":74)", R"("fileSize":"74")"), "[0].fileSize");
     expectLoadRefused(knownRecordJson(R"("fileSize":74)", R"("fileSize":74.5)"), "[0].fileSize");
     expectLoadRefused(knownRecordJson("3F2504E0-4F89", "3F2504E0-4F8X"), "[0].id");
     expectLoadRefused(knownRecordJson(R"("openURL":"https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit")",
                                       R"("openURL":"https://exa mple.com/%zz")"),
                       "[0].openURL");
+    for (const char* relative : {"##", "docs.google.com/spreadsheets/d/1AbC-dEf_2/edit", "/spreadsheets/d/1AbC-dEf_2"})
+        expectLoadRefused(knownRecordJson("https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit", relative), "[0].openURL");
     expectLoadRefused("[" + knownRecordJson().mid(1, knownRecordJson().size() - 2) + ",{}]", "[1].id");
     expectLoadRefused("this is not JSON", "");
     expectLoadRefused(R"({"records":[]})", "");
+}
+
+TEST_F(JSONLocalStateStoreTest, AnAddressOtherWritersWroteInAnotherFormLoadsTheSameAfterASave)
+{
+    // A "#" inside the fragment, written back as %23; characters outside ASCII, written back escaped.
+    writeFile(knownRecordJson("/edit", "/edit#gid=0#r2"));
+    const QList<LocalFileRecord> loaded = store.loadRecords();
+    store.saveRecords(loaded);
+    EXPECT_TRUE(fileBytes().contains("/edit#gid=0%23r2")) << fileBytes().constData();
+    EXPECT_EQ(JSONLocalStateStore(store.stateURL()).loadRecords(), loaded);
+
+    writeFile(knownRecordJson("/edit", "/edit?usp=共有"));
+    const QList<LocalFileRecord> unicode = store.loadRecords();
+    store.saveRecords(unicode);
+    EXPECT_TRUE(fileBytes().contains("/edit?usp=%E5%85%B1%E6%9C%89")) << fileBytes().constData();
+    EXPECT_EQ(JSONLocalStateStore(store.stateURL()).loadRecords(), unicode);
 }
 
 TEST_F(JSONLocalStateStoreTest, SeesChangesMadeOnDiskBetweenLoads)
