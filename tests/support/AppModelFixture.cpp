@@ -11,7 +11,9 @@ namespace orvane::testsupport {
 
 namespace {
 
-constexpr int waitMilliseconds = 30'000;
+// An open or a sign-in against the emulator ends within a second or two, so
+// one that has not ended within this has gone wrong.
+constexpr int waitMilliseconds = 5'000;
 
 } // namespace
 

@@ -39,7 +39,7 @@ protected:
     QUrl writeFile(const QString& name, const QByteArray& content) const;
     ApplicationPaths paths() const { return ApplicationPaths(supportFolder.path()); }
 
-    // Runs the event loop until the condition holds (false after a long wait).
+    // Runs the event loop until the condition holds (false after 5 seconds).
     static bool waitUntil(const std::function<bool()>& condition);
     // Opens one file and waits for the outcome.
     void openAndWait(const QUrl& fileURL);

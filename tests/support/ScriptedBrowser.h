@@ -45,7 +45,7 @@ public:
 
     const QList<BrowserVisit>& visits() const { return m_visits; }
     // Runs the event loop until count visits have finished; false on timeout.
-    bool waitForVisits(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    bool waitForVisits(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 Q_SIGNALS:
     void visitFinished();

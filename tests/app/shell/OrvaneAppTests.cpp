@@ -61,7 +61,7 @@ protected:
 
     // Runs the application's event loop, as the running application does
     // (the last window's closing is announced only there), until it quits;
-    // false when it does not within a long wait.
+    // false when it does not within 5 seconds.
     bool runUntilQuit(const std::function<void()>& firstStep)
     {
         QTimer giveUp;
@@ -71,7 +71,7 @@ protected:
             gaveUp = true;
             QCoreApplication::quit();
         });
-        giveUp.start(std::chrono::seconds(30));
+        giveUp.start(std::chrono::seconds(5));
         QTimer::singleShot(0, firstStep);
         isRunningEventLoop = true;
         QCoreApplication::exec();
