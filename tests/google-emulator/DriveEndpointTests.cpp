@@ -237,8 +237,11 @@ TEST_F(DriveEndpoint, RefusesMalformedUploadsAndStoresNothing)
     wrongConversion.metadata.replace("spreadsheet", "presentation");
     EXPECT_EQ(message(wrongConversion.bytes(), good.contentType()),
               u"Content of type text/csv cannot be converted to application/vnd.google-apps.presentation."_s);
+    EXPECT_EQ(message(good.bytes(), good.contentType(), u"/upload/drive/v3/files?uploadType=media"_s),
+              u"Invalid value 'media' for uploadType. The emulator takes multipart and resumable uploads."_s);
     EXPECT_EQ(message(good.bytes(), good.contentType(), u"/upload/drive/v3/files?uploadType=resumable"_s),
-              u"Invalid value 'resumable' for uploadType. The emulator takes multipart uploads only."_s);
+              u"Unsupported content with type: "_s + QString::fromLatin1(good.contentType()))
+        << "a resumable upload opens with the metadata alone";
     EXPECT_TRUE(emulator.files().isEmpty());
 }
 

@@ -253,6 +253,11 @@ void GoogleEmulatorProcess::dropNextRequests(const QString& path, int count, con
     addFault(path, count, method, {{u"drop"_s, true}});
 }
 
+void GoogleEmulatorProcess::dropAfterBodyBytes(const QString& path, qint64 bytes, const QByteArray& method, int skip)
+{
+    addFault(path, 1, method, {{u"dropAfterBytes"_s, bytes}, {u"skip"_s, skip}});
+}
+
 void GoogleEmulatorProcess::injectFault(const QJsonObject& fault)
 {
     control("POST"_ba, u"faults"_s, fault);
@@ -279,6 +284,29 @@ void GoogleEmulatorProcess::answerNextListsInPagesOf(const QList<int>& sizes)
 void GoogleEmulatorProcess::trash(const QString& id)
 {
     control("POST"_ba, u"files/%1/trash"_s.arg(id));
+}
+
+QList<EmulatedUploadSession> GoogleEmulatorProcess::uploadSessions() const
+{
+    QList<EmulatedUploadSession> sessions;
+    for (const QJsonValue& value : control("GET"_ba, u"uploads"_s).value(u"uploads"_s).toArray()) {
+        const QJsonObject session = value.toObject();
+        sessions.append({.uploadId = session.value(u"uploadId"_s).toString(),
+                         .name = session.value(u"name"_s).toString(),
+                         .totalBytes = session.contains(u"totalBytes"_s)
+                             ? std::optional(session.value(u"totalBytes"_s).toInteger())
+                             : std::nullopt,
+                         .persistedBytes = session.value(u"persistedBytes"_s).toInteger(),
+                         .receivedBytes = session.value(u"receivedBytes"_s).toInteger(),
+                         .chunkRequests = session.value(u"chunkRequests"_s).toInt(),
+                         .state = session.value(u"state"_s).toString()});
+    }
+    return sessions;
+}
+
+void GoogleEmulatorProcess::expireUploadSessions()
+{
+    control("POST"_ba, u"uploads/expire"_s);
 }
 
 EmulatorTokens GoogleEmulatorProcess::signIn(const QString& clientId)

@@ -65,6 +65,17 @@ struct RecordedRequest {
     std::optional<QString> queryValue(const QString& name) const;
 };
 
+// A resumable upload session as the emulator keeps it.
+struct EmulatedUploadSession {
+    QString uploadId;
+    QString name;
+    std::optional<qint64> totalBytes;
+    qint64 persistedBytes = 0; // kept: where the next chunk must start
+    qint64 receivedBytes = 0;  // every chunk byte that arrived, resent ones included
+    int chunkRequests = 0;
+    QString state; // "open", "complete", "expired", "cancelled" or "failed"
+};
+
 struct EmulatorTokens {
     QString accessToken;
     std::optional<QString> refreshToken;
@@ -115,6 +126,9 @@ public:
     void dropNextAnswers(const QString& path, int count = 1, const QByteArray& method = {});
     void stallNextRequests(const QString& path, std::chrono::milliseconds duration, int count = 1, const QByteArray& method = {});
     void dropNextRequests(const QString& path, int count = 1, const QByteArray& method = {});
+    // The next request for path (and method) after skip others is handled as
+    // usual, but its connection closes once bytes of its body have arrived.
+    void dropAfterBodyBytes(const QString& path, qint64 bytes, const QByteArray& method = {}, int skip = 0);
     // A fault as the control API takes it, e.g. a status with a body of the test's own:
     // {"path": "/token", "status": 503, "body": "<html>…", "contentType": "text/html"}.
     void injectFault(const QJsonObject& fault);
@@ -128,6 +142,10 @@ public:
     void answerNextListsInPagesOf(const QList<int>& sizes);
     // Moves a file or folder (and everything below it) to the trash.
     void trash(const QString& id);
+    // The resumable upload sessions, oldest first.
+    QList<EmulatedUploadSession> uploadSessions() const;
+    // Every open resumable upload session expires now.
+    void expireUploadSessions();
 
     // Signs a client in without a browser (the emulator must auto-approve): the
     // authorisation request with PKCE, then the code exchange.

@@ -53,8 +53,10 @@ GoogleEmulator::GoogleEmulator(EmulatorSettings settings, const QUrl& rootUrl)
     , m_resources(rootUrl)
     , m_oauth(m_settings, m_grants)
     , m_drive(m_store, m_grants, m_resources, m_paging, m_settings.conversionLimits)
+    , m_resumableUploads(m_drive, m_uploadSessions, m_grants, rootUrl)
     , m_pages(m_store)
-    , m_control({.store = m_store, .grants = m_grants, .log = m_log, .faults = m_faults, .paging = m_paging, .resources = m_resources})
+    , m_control({.store = m_store, .grants = m_grants, .log = m_log, .faults = m_faults, .paging = m_paging,
+                 .resources = m_resources, .uploadSessions = m_uploadSessions})
 {
 }
 
@@ -72,6 +74,8 @@ void GoogleEmulator::handle(const HttpRequestHead& head, const HttpExchange& exc
         dispatch(head, exchange, recordId, faultAnswer(fault->action, head.path));
     } else if (const auto* stall = std::get_if<Stall>(&fault->action)) {
         QTimer::singleShot(stall->duration, [this, head, exchange, recordId] { dispatch(head, exchange, recordId); });
+    } else if (const auto* cut = std::get_if<DropAfterBodyBytes>(&fault->action)) {
+        dispatch(head, exchange, recordId, std::nullopt, cut->bytes);
     } else if (std::holds_alternative<DropConnection>(fault->action)) {
         exchange.drop();
     } else {
@@ -80,7 +84,7 @@ void GoogleEmulator::handle(const HttpRequestHead& head, const HttpExchange& exc
 }
 
 void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId,
-                              std::optional<HttpResponse> replacement)
+                              std::optional<HttpResponse> replacement, std::optional<qint64> dropAfterBodyBytes)
 {
     std::unique_ptr<BodySink> sink;
     try {
@@ -90,7 +94,10 @@ void GoogleEmulator::dispatch(const HttpRequestHead& head, const HttpExchange& e
     }
     if (replacement)
         sink = std::make_unique<ReplacedAnswerSink>(std::move(sink), std::move(*replacement));
-    exchange.receiveBody(std::make_unique<RecordingSink>(m_log, recordId, std::move(sink)));
+    sink = std::make_unique<RecordingSink>(m_log, recordId, std::move(sink));
+    if (dropAfterBodyBytes)
+        sink = std::make_unique<ConnectionDroppingSink>(std::move(sink), *dropAfterBodyBytes);
+    exchange.receiveBody(std::move(sink));
 }
 
 std::unique_ptr<BodySink> GoogleEmulator::route(const HttpRequestHead& head)
@@ -125,9 +132,15 @@ std::unique_ptr<BodySink> GoogleEmulator::route(const HttpRequestHead& head)
         return answer(methodNotAllowed("GET, POST"_ba));
     }
     if (path == "/upload/drive/v3/files"_ba) {
-        if (method != "POST"_ba)
-            return answer(methodNotAllowed("POST"_ba));
-        return m_drive.upload(head);
+        if (ResumableUploads::isInitiation(head))
+            return m_resumableUploads.initiate(head);
+        if (method == "POST"_ba)
+            return m_drive.upload(head);
+        if (method == "PUT"_ba)
+            return m_resumableUploads.put(head);
+        if (method == "DELETE"_ba)
+            return answer(m_resumableUploads.cancel(head));
+        return answer(methodNotAllowed("POST, PUT, DELETE"_ba));
     }
     if (std::optional<HttpResponse> page = m_pages.serve(path)) {
         if (method != "GET"_ba && method != "HEAD"_ba)

@@ -9,6 +9,8 @@
 #include "drive/DriveStore.h"
 #include "drive/ListPaging.h"
 #include "drive/Pages.h"
+#include "drive/ResumableUploads.h"
+#include "drive/UploadSessions.h"
 #include "http/RequestHandler.h"
 #include "oauth/OAuthGrants.h"
 #include "oauth/OAuthService.h"
@@ -26,9 +28,12 @@ public:
     void handle(const HttpRequestHead& head, const HttpExchange& exchange) override;
 
 private:
-    // Handles the request; with a replacement, that is answered in place of its own answer.
+    // Handles the request; with a replacement, that is answered in place of
+    // its own answer; with a byte count, its connection closes once that much
+    // of its body has arrived.
     void dispatch(const HttpRequestHead& head, const HttpExchange& exchange, quint64 recordId,
-                  std::optional<HttpResponse> replacement = std::nullopt);
+                  std::optional<HttpResponse> replacement = std::nullopt,
+                  std::optional<qint64> dropAfterBodyBytes = std::nullopt);
     std::unique_ptr<BodySink> route(const HttpRequestHead& head);
 
     EmulatorSettings m_settings;
@@ -40,6 +45,8 @@ private:
     DriveResources m_resources;
     OAuthService m_oauth;
     DriveService m_drive;
+    UploadSessions m_uploadSessions;
+    ResumableUploads m_resumableUploads;
     Pages m_pages;
     ControlApi m_control;
 };

@@ -31,5 +31,6 @@ QString newAuthorizationCode() { return u"4/0A"_s + randomText(69); }
 QString newAccessToken() { return u"ya29.a0"_s + randomText(120); }
 QString newRefreshToken() { return u"1//0"_s + randomText(99); }
 QString newConsentId() { return randomText(32); }
+QString newUploadId() { return u"AD"_s + randomText(70); }
 
 } // namespace orvane::emulator::ids

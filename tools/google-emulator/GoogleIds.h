@@ -15,5 +15,6 @@ QString newAuthorizationCode(); // "4/0A…"
 QString newAccessToken();   // "ya29.…"
 QString newRefreshToken();  // "1//0…"
 QString newConsentId();
+QString newUploadId();       // a resumable upload session: "AD…", 72 characters
 
 } // namespace orvane::emulator::ids

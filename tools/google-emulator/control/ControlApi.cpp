@@ -5,6 +5,8 @@
 
 #include <QJsonDocument>
 
+#include <cmath>
+
 namespace orvane::emulator {
 
 using namespace Qt::Literals::StringLiterals;
@@ -69,9 +71,18 @@ std::optional<FaultAction> faultAction(const QJsonObject& request, QString* prob
     const bool hasStatus = request.contains(u"status"_s);
     const bool hasStall = request.contains(u"stallMilliseconds"_s);
     const bool hasDrop = request.contains(u"drop"_s);
-    if (int(hasStatus) + int(hasStall) + int(hasDrop) != 1) {
-        *problem = u"Give exactly one of \"status\", \"stallMilliseconds\" and \"drop\"."_s;
+    const bool hasDropAfterBytes = request.contains(u"dropAfterBytes"_s);
+    if (int(hasStatus) + int(hasStall) + int(hasDrop) + int(hasDropAfterBytes) != 1) {
+        *problem = u"Give exactly one of \"status\", \"stallMilliseconds\", \"drop\" and \"dropAfterBytes\"."_s;
         return std::nullopt;
+    }
+    if (hasDropAfterBytes) {
+        const double bytes = request.value(u"dropAfterBytes"_s).toDouble(-1);
+        if (bytes < 0 || bytes != std::floor(bytes)) {
+            *problem = u"\"dropAfterBytes\" must be a number of bytes."_s;
+            return std::nullopt;
+        }
+        return DropAfterBodyBytes{qint64(bytes)};
     }
     if (hasStatus) {
         const int status = request.value(u"status"_s).toInt(-1);
@@ -132,6 +143,12 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
         return answer(reset());
     if (resource == "tokens/expire"_ba && post) {
         m_state.grants.expireAccessTokens();
+        return answer(done());
+    }
+    if (resource == "uploads"_ba && get)
+        return answer(HttpResponse::json(200, QJsonObject{{u"uploads"_s, m_state.uploadSessions.toJson()}}));
+    if (resource == "uploads/expire"_ba && post) {
+        m_state.uploadSessions.expireAll();
         return answer(done());
     }
     if (resource == "tokens/revoke"_ba && post) {
@@ -196,13 +213,19 @@ HttpResponse ControlApi::addFault(const QByteArray& body)
     if (!action)
         return controlError(400, problem);
     const QJsonValue afterHandling = request.value(u"afterHandling"_s);
-    if (!afterHandling.isUndefined() && (!afterHandling.isBool() || std::holds_alternative<Stall>(*action)))
+    if (!afterHandling.isUndefined()
+        && (!afterHandling.isBool() || std::holds_alternative<Stall>(*action)
+            || std::holds_alternative<DropAfterBodyBytes>(*action)))
         return controlError(400, u"\"afterHandling\" is true or false, for a status or a drop."_s);
+    const int skip = request.value(u"skip"_s).toInt(0);
+    if (skip < 0)
+        return controlError(400, u"\"skip\" must be 0 or more."_s);
     m_state.faults.add({.path = path.toUtf8(),
                         .method = request.value(u"method"_s).toString().toUtf8(),
                         .remaining = count,
                         .action = *action,
-                        .afterHandling = afterHandling.toBool()});
+                        .afterHandling = afterHandling.toBool(),
+                        .skip = skip});
     return done();
 }
 
@@ -235,6 +258,7 @@ HttpResponse ControlApi::reset()
     m_state.log.clear();
     m_state.faults.clear();
     m_state.paging.clear();
+    m_state.uploadSessions.clear();
     return done();
 }
 

@@ -5,13 +5,14 @@
 #include "drive/DriveResources.h"
 #include "drive/DriveStore.h"
 #include "drive/ListPaging.h"
+#include "drive/UploadSessions.h"
 #include "oauth/OAuthGrants.h"
 
 namespace orvane::emulator {
 
 // The tests' window into the emulator, under /emulator/: the stored files and
-// folders, the recorded requests, faults, list paging, token expiry and
-// revocation, trashing, and reset.
+// folders, the recorded requests, the resumable upload sessions, faults, list
+// paging, token and session expiry, revocation, trashing, and reset.
 class ControlApi {
 public:
     static constexpr QByteArrayView prefix = "/emulator/";
@@ -24,6 +25,7 @@ public:
         FaultPlan& faults;
         ListPaging& paging;
         const DriveResources& resources;
+        UploadSessions& uploadSessions;
     };
 
     explicit ControlApi(State state);

@@ -13,6 +13,10 @@ std::optional<FaultPlan::Fault> FaultPlan::take(const QByteArray& method, const 
         Fault& fault = m_faults[index];
         if (fault.path != path || (!fault.method.isEmpty() && fault.method != method))
             continue;
+        if (fault.skip > 0) {
+            --fault.skip;
+            continue;
+        }
         const Fault taken = fault;
         if (--fault.remaining == 0)
             m_faults.removeAt(index);

@@ -25,11 +25,17 @@ struct Stall {
 };
 // Close the connection without an answer.
 struct DropConnection {};
+// Handle the request as usual, but close its connection once this many bytes
+// of its body have arrived: the request is cut off on the way.
+struct DropAfterBodyBytes {
+    qint64 bytes;
+};
 
-using FaultAction = std::variant<AnswerWithStatus, Stall, DropConnection>;
+using FaultAction = std::variant<AnswerWithStatus, Stall, DropConnection, DropAfterBodyBytes>;
 
 // Faults injected by tests: each applies to the next count requests for a path
-// (and method, when given), first injected first.
+// (and method, when given), first injected first, after letting the first
+// skip of them pass.
 class FaultPlan {
 public:
     struct Fault {
@@ -40,6 +46,9 @@ public:
         // A status or drop after the request was handled as usual: the server
         // did the work, and the client hears a failure or nothing.
         bool afterHandling = false;
+        // Matching requests that pass before the fault applies (the third
+        // chunk of an upload: skip 2).
+        int skip = 0;
     };
 
     void add(Fault fault);

@@ -71,8 +71,15 @@ void RecordingSink::append(QByteArrayView piece)
 HttpResponse RecordingSink::finish()
 {
     HttpResponse response = m_inner->finish();
-    m_log.complete(m_id, m_size, m_keptAll ? std::optional(m_kept) : std::nullopt, response.status);
+    m_log.complete(m_id, m_size, m_keptAll ? std::optional(m_kept) : std::nullopt,
+                   response.closesWithoutAnswer ? 0 : response.status);
     return response;
+}
+
+void RecordingSink::abandon()
+{
+    m_inner->abandon();
+    m_log.complete(m_id, m_size, m_keptAll ? std::optional(m_kept) : std::nullopt, 0);
 }
 
 } // namespace orvane::emulator

@@ -11,7 +11,8 @@ namespace orvane::emulator {
 
 // Every request to the Google endpoints, for tests to inspect: method, path, raw
 // query, headers, the body's size and (up to 1 MiB) its bytes, and the answer's
-// status (0 while unanswered or when the connection was dropped).
+// status (0 while unanswered or when the connection was dropped). The body of a
+// request whose connection went on the way is what arrived of it.
 class RequestLog {
 public:
     static constexpr qsizetype keptBodyLimit = 1024 * 1024;
@@ -39,6 +40,8 @@ public:
     RecordingSink(RequestLog& log, quint64 id, std::unique_ptr<BodySink> inner);
     void append(QByteArrayView piece) override;
     HttpResponse finish() override;
+    // Notes the bytes that arrived, unanswered.
+    void abandon() override;
 
 private:
     RequestLog& m_log;

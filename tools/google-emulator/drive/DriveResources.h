@@ -20,6 +20,8 @@ public:
 
     QJsonObject file(const DriveItem& item) const;
     QString webViewLink(const DriveItem& item) const;
+    // The emulator's own address, e.g. http://127.0.0.1:43123.
+    const QUrl& rootUrl() const { return m_rootUrl; }
 
 private:
     QUrl m_rootUrl;

@@ -2,6 +2,7 @@
 
 #include "DriveQuery.h"
 #include "DriveUpload.h"
+#include "RequestChecks.h"
 #include "GoogleErrors.h"
 #include "state/Sha256.h"
 #include "http/MediaType.h"
@@ -11,6 +12,7 @@
 namespace orvane::emulator {
 
 using namespace Qt::Literals::StringLiterals;
+using namespace drive_requests;
 
 namespace {
 
@@ -43,43 +45,6 @@ bool canConvert(const QString& mediaType, const QString& googleType)
     throw RequestRefused(google::apiError(400, u"badRequest"_s, u"The file is too large to be converted to %1."_s.arg(what)));
 }
 
-// The query's parameters, refusing any the endpoint does not take, and repeats.
-FormFields checkedQuery(const QByteArray& query, const QStringList& accepted)
-{
-    const std::optional<FormFields> fields = FormFields::parse(query);
-    if (!fields)
-        throw RequestRefused(google::apiError(400, u"badRequest"_s, u"Bad Request"_s));
-    for (const auto& [name, value] : fields->items()) {
-        if (!accepted.contains(name))
-            throw RequestRefused(google::invalidParameter(
-                name, u"Invalid JSON payload received. Unknown name \"%1\": Cannot bind query parameter. Field '%1' could not be found "
-                      u"in request message."_s.arg(name)));
-        if (fields->count(name) > 1)
-            throw RequestRefused(google::invalidParameter(name, u"The parameter '%1' is given more than once."_s.arg(name)));
-    }
-    for (const QString& flag : {u"supportsAllDrives"_s, u"includeItemsFromAllDrives"_s, u"prettyPrint"_s}) {
-        if (const std::optional<QString> value = fields->value(flag); value && *value != u"true"_s && *value != u"false"_s)
-            throw RequestRefused(google::invalidParameter(flag, u"Invalid value '%1'. Expected true or false."_s.arg(*value)));
-    }
-    if (const std::optional<QString> alt = fields->value(u"alt"_s); alt && *alt != u"json"_s)
-        throw RequestRefused(google::invalidParameter(u"alt"_s, u"Invalid value '%1'. The emulator answers in JSON only."_s.arg(*alt)));
-    return *fields;
-}
-
-const QStringList commonParameters{u"fields"_s, u"supportsAllDrives"_s, u"prettyPrint"_s, u"alt"_s};
-
-FieldSelection checkedFieldSelection(const FormFields& query, const ResourceShape& shape, const FieldSelection& fallback)
-{
-    const std::optional<QString> text = query.value(u"fields"_s);
-    if (!text)
-        return fallback;
-    QString invalidField;
-    std::optional<FieldSelection> selection = FieldSelection::parse(*text, shape, &invalidField);
-    if (!selection)
-        throw RequestRefused(google::invalidParameter(u"fields"_s, u"Invalid field selection %1"_s.arg(invalidField)));
-    return std::move(*selection);
-}
-
 } // namespace
 
 DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources, ListPaging& paging,
@@ -88,23 +53,9 @@ DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const D
 {
 }
 
-QString DriveService::authorizedClient(const HttpRequestHead& head) const
-{
-    const std::optional<QByteArray> authorization = head.headers.value("Authorization"_ba);
-    if (!authorization)
-        throw RequestRefused(google::missingCredentials());
-    const QList<QByteArray> words = authorization->split(' ');
-    if (words.size() != 2 || words[0].compare("Bearer"_ba, Qt::CaseInsensitive) != 0)
-        throw RequestRefused(google::invalidCredentials());
-    const std::optional<QString> clientId = m_grants.clientOfAccessToken(QString::fromLatin1(words[1]));
-    if (!clientId)
-        throw RequestRefused(google::invalidCredentials());
-    return *clientId;
-}
-
 HttpResponse DriveService::listFiles(const HttpRequestHead& head)
 {
-    const QString clientId = authorizedClient(head);
+    const QString clientId = authorizedClient(head, m_grants);
     const FormFields query = checkedQuery(
         head.query, commonParameters + QStringList{u"q"_s, u"pageSize"_s, u"pageToken"_s, u"spaces"_s, u"corpora"_s, u"includeItemsFromAllDrives"_s});
     const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileListShape(), DriveResources::defaultFileListFields());
@@ -149,7 +100,7 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
 
 HttpResponse DriveService::createFile(const HttpRequestHead& head, const QByteArray& body)
 {
-    const QString clientId = authorizedClient(head);
+    const QString clientId = authorizedClient(head, m_grants);
     const FormFields query = checkedQuery(head.query, commonParameters);
     const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileShape(), DriveResources::defaultFileFields());
     const QByteArray contentType = head.headers.value("Content-Type"_ba).value_or(QByteArray());
@@ -164,12 +115,12 @@ HttpResponse DriveService::createFile(const HttpRequestHead& head, const QByteAr
 
 std::unique_ptr<BodySink> DriveService::upload(const HttpRequestHead& head)
 {
-    const QString clientId = authorizedClient(head);
+    const QString clientId = authorizedClient(head, m_grants);
     const FormFields query = checkedQuery(head.query, commonParameters + QStringList{u"uploadType"_s});
     const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileShape(), DriveResources::defaultFileFields());
     if (const QString uploadType = query.value(u"uploadType"_s).value_or(QString()); uploadType != u"multipart"_s)
         throw RequestRefused(google::invalidParameter(
-            u"uploadType"_s, u"Invalid value '%1' for uploadType. The emulator takes multipart uploads only."_s.arg(uploadType)));
+            u"uploadType"_s, u"Invalid value '%1' for uploadType. The emulator takes multipart and resumable uploads."_s.arg(uploadType)));
     const QByteArray contentType = head.headers.value("Content-Type"_ba).value_or(QByteArray());
     const std::optional<QByteArray> boundary = MultipartRelatedParser::boundaryOf(contentType);
     if (!boundary)

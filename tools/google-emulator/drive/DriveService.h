@@ -5,6 +5,7 @@
 #include "EmulatorSettings.h"
 #include "ListPaging.h"
 #include "FileMetadata.h"
+#include "UploadedMedia.h"
 #include "http/BodySink.h"
 #include "http/FormFields.h"
 #include "oauth/OAuthGrants.h"
@@ -12,17 +13,6 @@
 #include <memory>
 
 namespace orvane::emulator {
-
-// What an upload brought, reduced to what the emulator keeps.
-struct UploadedContent {
-    QString mediaType;
-    qint64 size = 0;
-    // The cells of the grid a CSV or TSV file fills; absent for other types.
-    std::optional<qint64> cells;
-    QByteArray sha256;
-    QByteArray prefix;
-    bool complete = true;
-};
 
 // Drive v3's files.list and files.create (metadata only, and multipart upload),
 // with drive.file visibility: a client sees only what it created. Conversions
@@ -44,9 +34,11 @@ public:
     HttpResponse create(const QString& clientId, const FileMetadata& metadata, const std::optional<UploadedContent>& content,
                         const FieldSelection& selection);
 
-private:
-    QString authorizedClient(const HttpRequestHead& head) const;
+    // The folder a new item of clientId goes into: My Drive without parents,
+    // else the one parent, which must be the client's own folder.
     QString checkedParent(const QString& clientId, const QStringList& parents) const;
+
+private:
     void checkConversion(const UploadedContent& content, const QString& googleType) const;
 
     DriveStore& m_store;

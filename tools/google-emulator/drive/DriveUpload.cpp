@@ -10,7 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qsizetype metadataLimit = 1024 * 1024;
-constexpr qsizetype keptContentLimit = 1024 * 1024; // enough for the pages
 
 [[noreturn]] void refuseMalformed(const QString& reason)
 {
@@ -43,11 +42,7 @@ void DriveUpload::beginPart(const HttpHeaders& headers)
     } else if (m_partCount == 2) {
         if (!mediaType)
             refuseMalformed(u"the media part has no valid Content-Type"_s);
-        m_media.mediaType = QString::fromLatin1(mediaType->type);
-        if (mediaType->type == "text/csv"_ba)
-            m_cellCounter.emplace(',');
-        else if (mediaType->type == "text/tab-separated-values"_ba)
-            m_cellCounter.emplace('\t');
+        m_media.emplace(QString::fromLatin1(mediaType->type));
     } else {
         refuseMalformed(u"an upload has exactly two parts, metadata and media"_s);
     }
@@ -61,12 +56,7 @@ void DriveUpload::partData(QByteArrayView data)
         m_metadata.append(data);
         return;
     }
-    m_mediaHash.update(data);
-    m_media.size += data.size();
-    if (m_cellCounter)
-        m_cellCounter->feed(data);
-    if (m_media.prefix.size() < keptContentLimit)
-        m_media.prefix.append(data.first(std::min(data.size(), keptContentLimit - m_media.prefix.size())));
+    m_media->feed(data);
 }
 
 // Parts end where the next begins; nothing is left to do for either.
@@ -79,11 +69,7 @@ HttpResponse DriveUpload::finish()
         refuseMalformed(*m_parser.error());
     if (m_partCount != 2)
         refuseMalformed(u"an upload has exactly two parts, metadata and media"_s);
-    m_media.sha256 = m_mediaHash.finalize().toHex();
-    m_media.complete = m_media.prefix.size() == m_media.size;
-    if (m_cellCounter)
-        m_media.cells = m_cellCounter->cells();
-    return m_drive.create(m_clientId, FileMetadata::parse(m_metadata), m_media, m_selection);
+    return m_drive.create(m_clientId, FileMetadata::parse(m_metadata), m_media->finish(), m_selection);
 }
 
 } // namespace orvane::emulator

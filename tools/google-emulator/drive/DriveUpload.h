@@ -1,9 +1,8 @@
 #pragma once
 
-#include "DelimitedText.h"
 #include "DriveService.h"
 #include "MultipartRelatedParser.h"
-#include "state/Sha256.h"
+#include "UploadedMedia.h"
 
 namespace orvane::emulator {
 
@@ -28,9 +27,7 @@ private:
     MultipartRelatedParser m_parser;
     int m_partCount = 0;
     QByteArray m_metadata;
-    UploadedContent m_media;
-    Sha256 m_mediaHash;
-    std::optional<DelimitedCellCounter> m_cellCounter;
+    std::optional<MediaAccumulator> m_media;
 };
 
 } // namespace orvane::emulator

@@ -1,5 +1,7 @@
 #include "BodySink.h"
 
+#include <algorithm>
+
 namespace orvane::emulator {
 
 BufferedBodySink::BufferedBodySink(qsizetype limit, Handler handler, HttpResponse tooLarge)
@@ -44,6 +46,27 @@ HttpResponse RefusalGuardSink::finish()
     } catch (const RequestRefused& refusal) {
         return refusal.response();
     }
+}
+
+void ConnectionDroppingSink::append(QByteArrayView piece)
+{
+    if (m_remaining == 0)
+        return;
+    const QByteArrayView taken = piece.first(qsizetype(std::min<qint64>(piece.size(), m_remaining)));
+    m_remaining -= taken.size();
+    m_inner->append(taken);
+}
+
+HttpResponse ConnectionDroppingSink::finish()
+{
+    // A body shorter than the cut-off point arrived whole: the drop comes
+    // instead of the answer.
+    m_remaining = 0;
+    m_inner->abandon();
+    HttpResponse nothing;
+    nothing.status = 0;
+    nothing.closesWithoutAnswer = true;
+    return nothing;
 }
 
 } // namespace orvane::emulator

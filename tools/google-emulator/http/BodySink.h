@@ -13,6 +13,11 @@ public:
     virtual ~BodySink() = default;
     virtual void append(QByteArrayView piece) = 0;
     virtual HttpResponse finish() = 0;
+    // The connection went before the body was complete: nothing is answered,
+    // and what arrived is all there is.
+    virtual void abandon() {}
+    // Asks the connection to close at once, without an answer (a fault).
+    virtual bool closesConnection() const { return false; }
 };
 
 // Reads the body past and answers with a response known in advance.
@@ -57,6 +62,7 @@ public:
         m_inner->finish();
         return std::move(m_replacement);
     }
+    void abandon() override { m_inner->abandon(); }
 
 private:
     std::unique_ptr<BodySink> m_inner;
@@ -70,10 +76,29 @@ public:
     explicit RefusalGuardSink(std::unique_ptr<BodySink> inner) : m_inner(std::move(inner)) {}
     void append(QByteArrayView piece) override;
     HttpResponse finish() override;
+    void abandon() override { m_inner->abandon(); }
 
 private:
     std::unique_ptr<BodySink> m_inner;
     std::optional<HttpResponse> m_refusal;
+};
+
+// Lets the inner sink take the first bytes of the body, then has the
+// connection closed (a fault): the request was cut off on the way.
+class ConnectionDroppingSink final : public BodySink {
+public:
+    ConnectionDroppingSink(std::unique_ptr<BodySink> inner, qint64 bytesBeforeDrop)
+        : m_inner(std::move(inner)), m_remaining(bytesBeforeDrop)
+    {
+    }
+    void append(QByteArrayView piece) override;
+    HttpResponse finish() override;
+    void abandon() override { m_inner->abandon(); }
+    bool closesConnection() const override { return m_remaining == 0; }
+
+private:
+    std::unique_ptr<BodySink> m_inner;
+    qint64 m_remaining;
 };
 
 } // namespace orvane::emulator

@@ -43,6 +43,7 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RequestHandler& handler, QObj
     connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::process);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         m_state = State::Closed;
+        abandonBody();
         deleteLater();
     });
 }
@@ -136,6 +137,13 @@ void HttpConnection::feedBody(QByteArrayView data)
         refuseAndClose(400, "malformed chunked body"_ba);
         return;
     }
+    if (m_sink->closesConnection()) {
+        abandonBody();
+        m_state = State::Closed;
+        m_socket->abort();
+        deleteLater();
+        return;
+    }
     if (consumed < data.size())
         m_pending.append(data.sliced(consumed));
 }
@@ -173,8 +181,14 @@ void HttpConnection::refuseAndClose(int status, const QByteArray& reason)
     HttpResponse response{.status = status, .headers = {}, .body = reason + '\n'};
     response.headers.append("Content-Type"_ba, "text/plain; charset=utf-8"_ba);
     m_socket->write(serializeResponse(response, true, false));
-    m_sink.reset();
+    abandonBody();
     close();
+}
+
+void HttpConnection::abandonBody()
+{
+    if (m_sink)
+        std::exchange(m_sink, nullptr)->abandon();
 }
 
 void HttpConnection::close()

@@ -31,6 +31,8 @@ private:
     void acceptBody(quint64 requestNumber, std::unique_ptr<BodySink> sink);
     void drop(quint64 requestNumber);
     void refuseAndClose(int status, const QByteArray& reason);
+    // Tells the sink of a body that will never be complete.
+    void abandonBody();
     void close();
 
     QTcpSocket* m_socket;

@@ -59,6 +59,7 @@ QByteArray reasonPhrase(int status)
     case 201: return "Created"_ba;
     case 204: return "No Content"_ba;
     case 302: return "Found"_ba;
+    case 308: return "Resume Incomplete"_ba;
     case 400: return "Bad Request"_ba;
     case 401: return "Unauthorized"_ba;
     case 403: return "Forbidden"_ba;
@@ -71,6 +72,7 @@ QByteArray reasonPhrase(int status)
     case 417: return "Expectation Failed"_ba;
     case 429: return "Too Many Requests"_ba;
     case 431: return "Request Header Fields Too Large"_ba;
+    case 499: return "Client Closed Request"_ba;
     case 500: return "Internal Server Error"_ba;
     case 501: return "Not Implemented"_ba;
     case 502: return "Bad Gateway"_ba;
