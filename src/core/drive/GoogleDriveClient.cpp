@@ -1,7 +1,7 @@
 #include "drive/GoogleDriveClient.h"
 
 #include "drive/DriveAnswer.h"
-#include "drive/StreamingUpload.h"
+#include "drive/ResumableUpload.h"
 #include "net/NetworkRoute.h"
 #include "routing/OrvaneError.h"
 #include "state/Sha256.h"
@@ -71,12 +71,12 @@ Decoded decodedAnswer(const HttpResponse& response)
 // The file the upload opened must be the one the open service fingerprinted,
 // or the recorded hash would describe other content. Its date is read as the
 // fingerprint reads it, so that both are alike however far off it is.
-void requireUnchangedSinceSnapshot(const FileFramedBody& body, const DriveUploadRequest& request)
+void requireUnchangedSinceSnapshot(const UploadFile& file, const DriveUploadRequest& request)
 {
     const LocalFileSnapshot now = LocalFileSnapshot::inspect(request.localFileURL, false);
-    if (body.fileSize() != request.snapshot.fileSize || now.fileSize != request.snapshot.fileSize
+    if (file.size() != request.snapshot.fileSize || now.fileSize != request.snapshot.fileSize
         || now.modifiedAt != request.snapshot.modifiedAt)
-        throw FileError(FileError::Kind::notReadable, body.filePath(),
+        throw FileError(FileError::Kind::notReadable, file.path(),
                         u"it changed after Orvane looked at it, so nothing was uploaded; open it again once it is saved"_s);
 }
 
@@ -107,22 +107,26 @@ QByteArray compactJson(const QJsonObject& object)
 
 GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
                                      GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
-                                     RetryPolicy retryPolicy, AbortSignal abort)
+                                     RetryPolicy retryPolicy, AbortSignal abort, UploadProgressHandler progress,
+                                     UploadTuning tuning)
     : tokenProvider_(tokenProvider),
       networkAccessManager_(networkAccessManager),
       urlResolver_(std::move(urlResolver)),
       endpoints_(std::move(endpoints)),
       retryPolicy_(std::move(retryPolicy)),
-      abort_(std::move(abort))
+      abort_(std::move(abort)),
+      progress_(std::move(progress)),
+      tuning_(tuning)
 {
 }
 
 QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest request)
 {
-    Session session{co_await tokenProvider_.accessToken()};
-    const QString rootFolderID = co_await ensureFolder(session, request.rootFolderName, u"root"_s);
-    const QString destinationFolderID = co_await ensureFolder(session, request.destinationFolderName, rootFolderID);
-    const DriveFile file = co_await upload(session, request, destinationFolderID);
+    DriveAuthorization authorization(tokenProvider_, co_await tokenProvider_.accessToken());
+    const QString rootFolderID = co_await ensureFolder(authorization, request.rootFolderName, u"root"_s);
+    const QString destinationFolderID =
+        co_await ensureFolder(authorization, request.destinationFolderName, rootFolderID);
+    const DriveFile file = co_await upload(authorization, request, destinationFolderID);
     if (!file.id)
         throw OrvaneError::driveResponseMissingFileID();
 
@@ -136,29 +140,25 @@ QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest 
     co_return DriveUploadResult{*file.id, openURL, webViewLink};
 }
 
-QCoro::Task<HttpResponse> GoogleDriveClient::sendAuthorized(Session& session, const Send& send)
+QCoro::Task<HttpResponse> GoogleDriveClient::sendAuthorized(DriveAuthorization& authorization, const Send& send)
 {
-    HttpResponse response = co_await send(session.token);
-    if (response.statusCode != 401 || session.wasRefreshed)
+    HttpResponse response = co_await send(authorization.token());
+    if (response.statusCode != 401 || !co_await authorization.replaceRefusedToken())
         co_return response;
-    session.wasRefreshed = true;
-    const std::optional<QString> replacement = co_await tokenProvider_.accessTokenReplacing(session.token);
-    if (!replacement)
-        co_return response;
-    session.token = *replacement;
-    co_return co_await send(session.token);
+    co_return co_await send(authorization.token());
 }
 
-QCoro::Task<HttpResponse> GoogleDriveClient::exchange(Session& session, Send send)
+QCoro::Task<HttpResponse> GoogleDriveClient::exchange(DriveAuthorization& authorization, Send send)
 {
     const HttpResponse response = co_await retrying<HttpResponse>(
-        retryPolicy_, abort_, [&] { return sendAuthorized(session, send); }, isTransientDriveAnswer);
+        retryPolicy_, abort_, [&] { return sendAuthorized(authorization, send); }, isTransientDriveAnswer);
     if (response.isHttpFailure())
         throw driveAnswerError(response);
     co_return response;
 }
 
-QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(Session& session, QString name, QString parentID)
+QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthorization& authorization, QString name,
+                                                                  QString parentID)
 {
     const QString query = u"mimeType='"_s + folderMimeType + u"' and name='"_s + escapedForQuery(name)
         + u"' and '"_s + parentID + u"' in parents and trashed=false"_s;
@@ -171,7 +171,7 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(Session& sessi
         if (pageToken)
             items.append({u"pageToken"_s, *pageToken});
         const QUrl url = withQuery(endpoints_.driveFilesEndpoint, items);
-        const HttpResponse response = co_await exchange(session, [&](QString token) {
+        const HttpResponse response = co_await exchange(authorization, [&](QString token) {
             return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
         });
         const ListResponse list = decodedAnswer<ListResponse>(response);
@@ -185,7 +185,7 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(Session& sessi
                    u"the folder list did not end after %1 pages"_s.arg(maximumLookupPages));
 }
 
-QCoro::Task<QString> GoogleDriveClient::ensureFolder(Session& session, QString name, QString parentID)
+QCoro::Task<QString> GoogleDriveClient::ensureFolder(DriveAuthorization& authorization, QString name, QString parentID)
 {
     QUrl url = endpoints_.driveFilesEndpoint;
     url.setQuery(u"fields=id,name"_s);
@@ -209,9 +209,9 @@ QCoro::Task<QString> GoogleDriveClient::ensureFolder(Session& session, QString n
     const Attempt outcome = co_await retrying<Attempt>(
         retryPolicy_, abort_,
         [&]() -> QCoro::Task<Attempt> {
-            if (std::optional<QString> existing = co_await findFolder(session, name, parentID))
+            if (std::optional<QString> existing = co_await findFolder(authorization, name, parentID))
                 co_return Attempt{existing, {}};
-            co_return Attempt{std::nullopt, co_await sendAuthorized(session, create)};
+            co_return Attempt{std::nullopt, co_await sendAuthorized(authorization, create)};
         },
         [](const Attempt& attempt) { return !attempt.existingID && isTransientDriveAnswer(attempt.creation); });
     if (outcome.existingID)
@@ -222,13 +222,9 @@ QCoro::Task<QString> GoogleDriveClient::ensureFolder(Session& session, QString n
     co_return *folder.id;
 }
 
-QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(Session& session, DriveUploadRequest request,
-                                                                    QString parentID)
+QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorization,
+                                                                    DriveUploadRequest request, QString parentID)
 {
-    const QByteArray boundary =
-        "OrvaneBoundary-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
-    QUrl url = endpoints_.driveUploadEndpoint;
-    url.setQuery(u"uploadType=multipart&fields=id,name,webViewLink,mimeType"_s);
     const QByteArray metadata = compactJson({
         {u"name"_s, request.localFileURL.fileName()},
         {u"mimeType"_s, request.route.uploadMetadataMimeType(request.mode)},
@@ -241,23 +237,73 @@ QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(Session& ses
              {u"openMode"_s, rawValue(request.mode)},
          }},
     });
+    // Opened once, before anything is sent: a file that is gone or changed
+    // fails here, unsent; every byte sent afterwards comes from this file.
+    const auto file = std::make_shared<const UploadFile>(request.localFileURL.toLocalFile());
+    requireUnchangedSinceSnapshot(*file, request);
+    StreamingConnection connection(NetworkRoute::to(endpoints_.driveUploadEndpoint, networkAccessManager_));
+    UploadProgressReporter progress(progress_, file->size());
+    const HttpResponse response = file->size() > tuning_.multipartLimit
+        ? co_await uploadResumable(authorization, request, metadata, file, connection, progress)
+        : co_await uploadInOneRequest(authorization, request, metadata, file, connection, progress);
+    progress.finish();
+    co_return decodedAnswer<DriveFile>(response);
+}
+
+QCoro::Task<HttpResponse> GoogleDriveClient::uploadInOneRequest(DriveAuthorization& authorization,
+                                                                const DriveUploadRequest& request, QByteArray metadata,
+                                                                std::shared_ptr<const UploadFile> file,
+                                                                StreamingConnection& connection,
+                                                                UploadProgressReporter& progress)
+{
+    const QByteArray boundary =
+        "OrvaneBoundary-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
+    QUrl url = endpoints_.driveUploadEndpoint;
+    url.setQuery(u"uploadType=multipart&fields=id,name,webViewLink,mimeType"_s);
     const QByteArray head = "--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n" + metadata
         + "\r\n--" + boundary + "\r\nContent-Type: " + request.route.sourceMimeType.toUtf8() + "\r\n\r\n";
     const QByteArray tail = "\r\n--" + boundary + "--\r\n";
-    const NetworkRoute route = NetworkRoute::to(url, networkAccessManager_);
-
-    const HttpResponse response = co_await exchange(session, [&](QString token) -> QCoro::Task<HttpResponse> {
-        // Opened for every try, before anything is sent: a file that is gone
-        // or changed fails here, unsent.
-        auto body = std::make_shared<FileFramedBody>(head, request.localFileURL.toLocalFile(), tail);
-        requireUnchangedSinceSnapshot(*body, request);
+    co_return co_await exchange(authorization, [&](QString token) {
+        const auto body = std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
+        progress.follow(body, 0);
         const HttpHeaders headers{
             {"Authorization", "Bearer " + token.toUtf8()},
             {"Content-Type", "multipart/related; boundary=" + boundary},
         };
-        co_return co_await postStreaming(url, headers, body, route, abort_);
+        return connection.send("POST", url, headers, body, abort_);
     });
-    co_return decodedAnswer<DriveFile>(response);
+}
+
+QCoro::Task<HttpResponse> GoogleDriveClient::uploadResumable(DriveAuthorization& authorization,
+                                                             const DriveUploadRequest& request, QByteArray metadata,
+                                                             std::shared_ptr<const UploadFile> file,
+                                                             StreamingConnection& connection,
+                                                             UploadProgressReporter& progress)
+{
+    QUrl url = endpoints_.driveUploadEndpoint;
+    url.setQuery(u"uploadType=resumable&fields=id,name,webViewLink,mimeType"_s);
+    const auto openSession = [&]() -> QCoro::Task<QUrl> {
+        const HttpResponse opened = co_await exchange(authorization, [&](QString token) {
+            QNetworkRequest initiation = authorizedRequest(url, token);
+            initiation.setRawHeader("Content-Type", "application/json; charset=UTF-8");
+            initiation.setRawHeader("X-Upload-Content-Type", request.route.sourceMimeType.toUtf8());
+            initiation.setRawHeader("X-Upload-Content-Length", QByteArray::number(file->size()));
+            return sendRequest(networkAccessManager_, initiation, "POST", metadata, abort_);
+        });
+        const QUrl session = QUrl::fromEncoded(opened.header("Location").value_or(QByteArray()), QUrl::StrictMode);
+        if (!session.isValid() || session.scheme() != url.scheme())
+            throw UrlError(UrlError::Code::badServerResponse, *opened.statusCode,
+                           u"it opened no upload session Orvane can use"_s);
+        co_return session;
+    };
+    ResumableUpload upload(file, tuning_.chunkSize,
+                           {.openSession = openSession,
+                            .connection = connection,
+                            .authorization = authorization,
+                            .retryPolicy = retryPolicy_,
+                            .abort = abort_,
+                            .progress = progress});
+    co_return co_await upload.run();
 }
 
 } // namespace orvane

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "drive/DriveAuthorization.h"
+#include "drive/StreamingUpload.h"
+#include "drive/UploadFile.h"
+#include "drive/UploadProgress.h"
 #include "net/AbortSignal.h"
 #include "net/HttpExchange.h"
 #include "net/RetryPolicy.h"
@@ -17,6 +21,19 @@ class QNetworkAccessManager;
 
 namespace orvane {
 
+// How the client sends a file: in one multipart request up to
+// multipartLimit bytes, larger files through a resumable session in chunks of
+// chunkSize (a multiple of 256 KiB). Tests make both small.
+struct UploadTuning {
+    // Google's limit for the multipart upload: 5 MB.
+    static constexpr qint64 googleMultipartLimit = 5 * 1024 * 1024;
+    // Measured against the emulator, over plain HTTP and TLS; see bench/README.md.
+    static constexpr qint64 defaultChunkSize = 8 * 1024 * 1024;
+
+    qint64 multipartLimit = googleMultipartLimit;
+    qint64 chunkSize = defaultChunkSize;
+};
+
 // Uploads files to Google Drive under rootFolderName/destinationFolderName,
 // creating the folders as needed. Every request carries the bearer token and a
 // 60-second idle time-out. What Google calls passing (429, server failures,
@@ -30,33 +47,36 @@ public:
     // Lists longer than this many pages are taken for a server fault.
     static constexpr int maximumLookupPages = 100;
 
-    // abort ends every request of the client at once (UrlError::cancelled).
+    // abort ends every request of the client at once (UrlError::cancelled);
+    // progress hears how far each upload's bytes have gone.
     GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
                       GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
-                      RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff(), AbortSignal abort = {});
+                      RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff(), AbortSignal abort = {},
+                      UploadProgressHandler progress = {}, UploadTuning tuning = {});
 
-    // Token, root folder, destination folder, then the file in one multipart
-    // request, strictly in that order; folders made before a failure stay.
+    // Token, root folder, destination folder, then the file (see
+    // UploadTuning), strictly in that order; folders made before a failure stay.
     QCoro::Task<DriveUploadResult> uploadFile(DriveUploadRequest request) override;
 
     struct DriveFile;
 
 private:
-    // The token of one upload, and whether it was already refreshed after a 401.
-    struct Session {
-        QString token;
-        bool wasRefreshed = false;
-    };
     using Send = std::function<QCoro::Task<HttpResponse>(QString token)>;
 
-    QCoro::Task<std::optional<QString>> findFolder(Session& session, QString name, QString parentID);
-    QCoro::Task<QString> ensureFolder(Session& session, QString name, QString parentID);
-    QCoro::Task<DriveFile> upload(Session& session, DriveUploadRequest request, QString parentID);
+    QCoro::Task<std::optional<QString>> findFolder(DriveAuthorization& authorization, QString name, QString parentID);
+    QCoro::Task<QString> ensureFolder(DriveAuthorization& authorization, QString name, QString parentID);
+    QCoro::Task<DriveFile> upload(DriveAuthorization& authorization, DriveUploadRequest request, QString parentID);
+    QCoro::Task<HttpResponse> uploadInOneRequest(DriveAuthorization& authorization, const DriveUploadRequest& request,
+                                                 QByteArray metadata, std::shared_ptr<const UploadFile> file,
+                                                 StreamingConnection& connection, UploadProgressReporter& progress);
+    QCoro::Task<HttpResponse> uploadResumable(DriveAuthorization& authorization, const DriveUploadRequest& request,
+                                              QByteArray metadata, std::shared_ptr<const UploadFile> file,
+                                              StreamingConnection& connection, UploadProgressReporter& progress);
     // One request; after a 401, once more with a token refreshed for it.
-    QCoro::Task<HttpResponse> sendAuthorized(Session& session, const Send& send);
+    QCoro::Task<HttpResponse> sendAuthorized(DriveAuthorization& authorization, const Send& send);
     // One request, tried again while its failure is passing; the final answer
     // must be a success, or it is thrown as Drive's error.
-    QCoro::Task<HttpResponse> exchange(Session& session, Send send);
+    QCoro::Task<HttpResponse> exchange(DriveAuthorization& authorization, Send send);
 
     AccessTokenProviding& tokenProvider_;
     QNetworkAccessManager& networkAccessManager_;
@@ -64,6 +84,8 @@ private:
     GoogleServiceEndpoints endpoints_;
     RetryPolicy retryPolicy_;
     AbortSignal abort_;
+    UploadProgressHandler progress_;
+    UploadTuning tuning_;
 };
 
 } // namespace orvane

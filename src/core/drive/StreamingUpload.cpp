@@ -4,10 +4,10 @@
 #include "support/FileError.h"
 #include "support/UrlError.h"
 
+#include <QScopeGuard>
+
 #include <curl/curl.h>
 #include <openssl/crypto.h>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,67 +20,10 @@ const QString changedDuringUpload =
     QStringLiteral("it changed while it was being uploaded, so nothing was kept on Google Drive; open it again once "
                    "it is saved");
 
-} // namespace
-
-FileFramedBody::FileFramedBody(QByteArray head, const QString& filePath, QByteArray tail)
-    : head_(std::move(head)), file_(std::make_unique<QFile>(filePath)), tail_(std::move(tail))
-{
-    if (!file_->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        const auto kind = file_->exists() ? FileError::Kind::notReadable : FileError::Kind::notFound;
-        throw FileError(kind, filePath, file_->errorString());
-    }
-    struct stat status {};
-    if (::fstat(file_->handle(), &status) != 0)
-        throw FileError(FileError::Kind::notReadable, filePath, QString::fromLocal8Bit(std::strerror(errno)));
-    identity_ = {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size), qint64(status.st_mtim.tv_sec),
-                 qint64(status.st_mtim.tv_nsec)};
-}
-
-bool FileFramedBody::fileIsUnchanged() const
-{
-    // The open file must not have been written to, and its path must still
-    // name it: a file replaced by a save is another file.
-    struct stat opened {};
-    struct stat atPath {};
-    if (::fstat(file_->handle(), &opened) != 0 || ::stat(QFile::encodeName(filePath()).constData(), &atPath) != 0)
-        return false;
-    const Identity now{quint64(opened.st_dev), quint64(opened.st_ino), qint64(opened.st_size),
-                       qint64(opened.st_mtim.tv_sec), qint64(opened.st_mtim.tv_nsec)};
-    return now == identity_ && quint64(atPath.st_dev) == identity_.device && quint64(atPath.st_ino) == identity_.inode;
-}
-
-qint64 FileFramedBody::read(char* data, qint64 maxSize)
-{
-    const auto copyFrom = [&](const QByteArray& bytes, qint64 offset) {
-        const qint64 count = std::min(maxSize, bytes.size() - offset);
-        std::memcpy(data, bytes.constData() + offset, size_t(count));
-        position_ += count;
-        return count;
-    };
-    if (position_ < head_.size())
-        return copyFrom(head_, position_);
-    const qint64 fileEnd = head_.size() + identity_.size;
-    if (position_ < fileEnd) {
-        const qint64 count = file_->read(data, std::min(maxSize, fileEnd - position_));
-        // A file that shrank since it was opened cannot fill the announced length.
-        if (count <= 0)
-            return -1;
-        position_ += count;
-        return count;
-    }
-    // The last chance to keep a torn copy from being completed: the server
-    // takes nothing without the closing boundary.
-    if (position_ == fileEnd && !fileIsUnchanged())
-        return -1;
-    if (position_ - fileEnd >= tail_.size())
-        return 0;
-    return copyFrom(tail_, position_ - fileEnd);
-}
-
-namespace {
-
+// What one request collects on the transfer's thread.
 struct Transfer {
-    FileFramedBody& body;
+    FileFramedBody* body;
+    HttpHeaders answerHeaders;
     QByteArray answer;
     bool bodyFailed = false;
 };
@@ -88,7 +31,7 @@ struct Transfer {
 size_t readBody(char* buffer, size_t size, size_t count, void* userData)
 {
     auto* transfer = static_cast<Transfer*>(userData);
-    const qint64 read = transfer->body.read(buffer, qint64(size * count));
+    const qint64 read = transfer->body->read(buffer, qint64(size * count));
     if (read < 0) {
         transfer->bodyFailed = true;
         return CURL_READFUNC_ABORT;
@@ -99,6 +42,20 @@ size_t readBody(char* buffer, size_t size, size_t count, void* userData)
 size_t keepAnswer(char* data, size_t size, size_t count, void* userData)
 {
     static_cast<Transfer*>(userData)->answer.append(data, qsizetype(size * count));
+    return size * count;
+}
+
+// The header fields of the final answer: a status line (after an interim
+// "100 Continue") starts the list afresh.
+size_t keepHeader(char* data, size_t size, size_t count, void* userData)
+{
+    auto* transfer = static_cast<Transfer*>(userData);
+    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        transfer->answerHeaders.clear();
+    } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
+        transfer->answerHeaders.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
     return size * count;
 }
 
@@ -146,25 +103,6 @@ struct OpenSslThreadStateRelease {
     ~OpenSslThreadStateRelease() { OPENSSL_thread_stop(); }
 };
 
-// The transfer in a multi handle of its own, whose wait an abort can wake.
-struct MultiTransfer {
-    CURLM* multi;
-    CURL* easy;
-
-    explicit MultiTransfer(CURL* easyHandle) : multi(curl_multi_init()), easy(easyHandle)
-    {
-        if (!multi || curl_multi_add_handle(multi, easy) != CURLM_OK)
-            throw std::bad_alloc();
-    }
-    ~MultiTransfer()
-    {
-        curl_multi_remove_handle(multi, easy);
-        curl_multi_cleanup(multi);
-    }
-    MultiTransfer(const MultiTransfer&) = delete;
-    MultiTransfer& operator=(const MultiTransfer&) = delete;
-};
-
 // Qt's proxy for the URL (an empty proxy also overrides libcurl's reading of
 // https_proxy and its kin) and Qt's trusted authorities, when not the system's.
 void takeRoute(CURL* curl, const NetworkRoute& route)
@@ -188,69 +126,116 @@ void takeRoute(CURL* curl, const NetworkRoute& route)
     }
 }
 
-HttpResponse post(const QUrl& url, const HttpHeaders& headers, FileFramedBody& body, const NetworkRoute& route,
-                  const AbortSignal& abort, std::chrono::milliseconds idleTimeout)
+} // namespace
+
+// The easy handle and the multi handle whose connection cache keeps the
+// connection between requests, and whose wait an abort can wake.
+struct StreamingConnection::Handles {
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+
+    Handles() : multi(curl_multi_init()), easy(curl_easy_init())
+    {
+        if (!curlInitialised || !multi || !easy) {
+            release();
+            throw std::bad_alloc();
+        }
+    }
+    ~Handles() { release(); }
+    Handles(const Handles&) = delete;
+    Handles& operator=(const Handles&) = delete;
+
+    void release()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+
+    HttpResponse transfer(const QByteArray& verb, const QUrl& url, const HttpHeaders& headers, FileFramedBody* body,
+                          const NetworkRoute& route, const AbortSignal& abort, std::chrono::milliseconds idleTimeout);
+};
+
+HttpResponse StreamingConnection::Handles::transfer(const QByteArray& verb, const QUrl& url, const HttpHeaders& headers,
+                                                    FileFramedBody* body, const NetworkRoute& route,
+                                                    const AbortSignal& abort, std::chrono::milliseconds idleTimeout)
 {
-    if (!curlInitialised)
-        throw std::bad_alloc();
     const OpenSslThreadStateRelease releaseThreadState;
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
-    if (!handle)
-        throw std::bad_alloc();
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(nullptr, curl_slist_free_all);
     for (const auto& [name, value] : headers)
         headerList.reset(curl_slist_append(headerList.release(), (name + ": " + value).constData()));
 
     const QByteArray target = url.toEncoded();
     const long idleSeconds = long(std::max<qint64>(1, std::chrono::ceil<std::chrono::seconds>(idleTimeout).count()));
-    Transfer transfer{body, {}, false};
-    CURL* const curl = handle.get();
-    curl_easy_setopt(curl, CURLOPT_URL, target.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readBody);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepAnswer);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList.get());
+    Transfer transfer{body, {}, {}, false};
+    // A reset keeps the connection cache; every option is set anew.
+    curl_easy_reset(easy);
+    curl_easy_setopt(easy, CURLOPT_URL, target.constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    if (verb == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body ? body->size() : 0));
+    } else if (verb == "PUT") {
+        curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(body ? body->size() : 0));
+    } else {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.constData());
+    }
+    if (body) {
+        curl_easy_setopt(easy, CURLOPT_READFUNCTION, readBody);
+        curl_easy_setopt(easy, CURLOPT_READDATA, &transfer);
+    } else if (verb == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, "");
+    }
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, keepAnswer);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, keepHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
     // Idle, not total: a large file may take long, but never long without progress.
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, idleSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, idleSeconds);
-    takeRoute(curl, route);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, idleSeconds);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idleSeconds);
+    takeRoute(easy, route);
 
-    const MultiTransfer running(curl);
-    // Declared after the multi handle, so it is gone before the handle is.
-    const AbortRegistration wakeOnAbort = abort.onAbort([multi = running.multi] { curl_multi_wakeup(multi); });
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+        throw UrlError(UrlError::Code::unknown);
+    const auto detach = qScopeGuard([this] { curl_multi_remove_handle(multi, easy); });
+    // Declared after the guard, so it is gone before the handle leaves the multi handle.
+    const AbortRegistration wakeOnAbort = abort.onAbort([multi = multi] { curl_multi_wakeup(multi); });
     for (int active = 1; active > 0;) {
         abort.throwIfAborted();
-        if (curl_multi_perform(running.multi, &active) != CURLM_OK)
+        if (curl_multi_perform(multi, &active) != CURLM_OK)
             throw UrlError(UrlError::Code::unknown);
-        if (active > 0 && curl_multi_poll(running.multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+        if (active > 0 && curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
             throw UrlError(UrlError::Code::unknown);
     }
     int queued = 0;
-    const CURLMsg* done = curl_multi_info_read(running.multi, &queued);
+    const CURLMsg* done = curl_multi_info_read(multi, &queued);
     const CURLcode result = done ? done->data.result : CURLE_GOT_NOTHING;
     if (transfer.bodyFailed)
-        throw FileError(FileError::Kind::notReadable, body.filePath(), changedDuringUpload);
+        throw FileError(FileError::Kind::notReadable, body->filePath(), changedDuringUpload);
     if (result != CURLE_OK)
         throw UrlError(urlErrorCode(result));
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    return HttpResponse{int(status), transfer.answer};
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return HttpResponse{int(status), transfer.answer, transfer.answerHeaders};
 }
 
-} // namespace
+StreamingConnection::StreamingConnection(NetworkRoute route)
+    : route_(std::move(route)), handles_(std::make_shared<Handles>())
+{
+}
 
-QCoro::Task<HttpResponse> postStreaming(QUrl url, HttpHeaders headers, std::shared_ptr<FileFramedBody> body,
-                                        NetworkRoute route, AbortSignal abort, std::chrono::milliseconds idleTimeout)
+QCoro::Task<HttpResponse> StreamingConnection::send(QByteArray verb, QUrl url, HttpHeaders headers,
+                                                    std::shared_ptr<FileFramedBody> body, AbortSignal abort,
+                                                    std::chrono::milliseconds idleTimeout)
 {
     abort.throwIfAborted();
-    co_return co_await runInBackground([url, headers, body, route, abort, idleTimeout] {
-        return post(url, headers, *body, route, abort, idleTimeout);
+    co_return co_await runInBackground([handles = handles_, verb, url, headers, body, route = route_, abort, idleTimeout] {
+        return handles->transfer(verb, url, headers, body.get(), route, abort, idleTimeout);
     });
 }
 

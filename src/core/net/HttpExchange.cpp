@@ -68,7 +68,7 @@ QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply, AbortSignal abort)
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (isTransportFailure(reply->error()) || !status.isValid()) {
         if (reply->error() == QNetworkReply::NoError)
-            co_return HttpResponse{std::nullopt, reply->readAll()};
+            co_return HttpResponse{std::nullopt, reply->readAll(), {}};
         // A cancellation is the caller's abort, or else the idle time-out's.
         if (reply->error() == QNetworkReply::OperationCanceledError)
             throw UrlError(abort.isAborted() ? UrlError::Code::cancelled : UrlError::Code::timedOut);
@@ -79,10 +79,19 @@ QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply, AbortSignal abort)
             throw UrlError(UrlError::Code::networkConnectionLost);
         throw UrlError::fromNetworkError(reply->error());
     }
-    co_return HttpResponse{status.toInt(), reply->readAll()};
+    co_return HttpResponse{status.toInt(), reply->readAll(), reply->rawHeaderPairs()};
 }
 
 } // namespace
+
+std::optional<QByteArray> HttpResponse::header(QByteArrayView name) const
+{
+    for (const auto& [field, value] : headers) {
+        if (field.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
 
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout)
 {

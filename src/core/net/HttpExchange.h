@@ -3,6 +3,7 @@
 #include "net/AbortSignal.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QNetworkRequest>
 
 #include <QCoroTask>
@@ -15,14 +16,20 @@ class QNetworkAccessManager;
 
 namespace orvane {
 
+// Header fields in the order they were written.
+using HttpHeaders = QList<std::pair<QByteArray, QByteArray>>;
+
 // What came back from one HTTP request. Judging the status is the caller's
 // business: the Drive and OAuth clients treat failures differently.
 struct HttpResponse {
     // Absent when the answer was not an HTTP response.
     std::optional<int> statusCode;
     QByteArray body;
+    HttpHeaders headers;
 
     bool isHttpFailure() const { return statusCode && (*statusCode < 200 || *statusCode > 299); }
+    // The first value of a header field, its name compared case-insensitively.
+    std::optional<QByteArray> header(QByteArrayView name) const;
 };
 
 // Every Google request is given up after this long without progress.

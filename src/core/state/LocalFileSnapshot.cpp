@@ -31,14 +31,7 @@ FileError inaccessibleFileError(const QString& path)
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) == 0)
         return FileError(FileError::Kind::notReadable, path);
-    const int error = errno;
-    if (error != ENOENT && error != ENOTDIR)
-        return FileError(FileError::Kind::notReadable, path, FileError::systemReason(error));
-    // A name that was not UTF-8 reaches Orvane with its bytes replaced, so
-    // the text names a file that does not exist.
-    if (path.contains(QChar::ReplacementCharacter))
-        return FileError(FileError::Kind::nameNotUtf8, path);
-    return FileError(FileError::Kind::notFound, path);
+    return FileError::unreachable(path, errno);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/FileError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace orvane {
@@ -7,6 +8,17 @@ namespace orvane {
 QString FileError::systemReason(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+FileError FileError::unreachable(const QString& path, int errorNumber)
+{
+    if (errorNumber != ENOENT && errorNumber != ENOTDIR)
+        return FileError(Kind::notReadable, path, systemReason(errorNumber));
+    // A name that was not UTF-8 reaches Orvane with its bytes replaced, so
+    // the text names a file that does not exist.
+    if (path.contains(QChar::ReplacementCharacter))
+        return FileError(Kind::nameNotUtf8, path);
+    return FileError(Kind::notFound, path);
 }
 
 QString FileError::genericDescription() const

@@ -19,6 +19,10 @@ public:
 
     // The system's own words for an errno value.
     static QString systemReason(int errorNumber);
+    // Why nothing could be reached at path, from the errno of the call that
+    // failed: missing (or a name that was not UTF-8, whose bytes were lost on
+    // the way to text), else not readable in the system's words.
+    static FileError unreachable(const QString& path, int errorNumber);
 
     Kind kind() const { return kind_; }
     const QString& path() const { return path_; }

@@ -82,9 +82,11 @@ protected:
 
     UrlError::Code uploadFailure(const QUrl& url)
     {
-        const auto body = std::make_shared<FileFramedBody>("h", requestFor(u"x.csv"_s, "x").localFileURL.toLocalFile(), "t");
+        const auto file = std::make_shared<const UploadFile>(requestFor(u"x.csv"_s, "x").localFileURL.toLocalFile());
+        const auto body = std::make_shared<FileFramedBody>("h", file, 0, file->size(), "t");
         try {
-            awaitTask(postStreaming(url, {}, body, NetworkRoute::to(url, network)));
+            StreamingConnection connection(NetworkRoute::to(url, network));
+            awaitTask(connection.send("POST", url, {}, body));
         } catch (const UrlError& error) {
             return error.code();
         }

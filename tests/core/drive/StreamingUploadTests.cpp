@@ -28,6 +28,13 @@ QString writeFile(const QTemporaryDir& folder, const QByteArray& content)
     return file.fileName();
 }
 
+// The whole file between head and tail.
+std::shared_ptr<FileFramedBody> framed(const QByteArray& head, const QString& path, const QByteArray& tail)
+{
+    const auto file = std::make_shared<const UploadFile>(path);
+    return std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
+}
+
 QByteArray readAll(FileFramedBody& body, qint64 pieceSize)
 {
     QByteArray all;
@@ -42,8 +49,8 @@ const NetworkRoute direct{QNetworkProxy(QNetworkProxy::NoProxy), {}};
 UrlError::Code transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
 {
     try {
-        awaitTask(postStreaming(url, {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"), direct, {},
-                                idleTimeout));
+        awaitTask(StreamingConnection(direct).send("POST", url, {}, framed("a", writeFile(folder, "b"), "c"), {},
+                                                   idleTimeout));
     } catch (const UrlError& error) {
         return error.code();
     }
@@ -58,25 +65,52 @@ TEST(FileFramedBody, ReadsHeadFileAndTailAcrossPieceBoundaries)
     QTemporaryDir folder;
     const QByteArray content = QByteArray("0123456789").repeated(50);
     for (qint64 pieceSize : {1, 3, 7, 64, 4096}) {
-        FileFramedBody body("HEAD--", writeFile(folder, content), "--TAIL");
-        EXPECT_EQ(body.size(), 6 + 500 + 6);
-        EXPECT_EQ(readAll(body, pieceSize), "HEAD--" + content + "--TAIL") << pieceSize;
+        const auto body = framed("HEAD--", writeFile(folder, content), "--TAIL");
+        EXPECT_EQ(body->size(), 6 + 500 + 6);
+        EXPECT_EQ(readAll(*body, pieceSize), "HEAD--" + content + "--TAIL") << pieceSize;
+        EXPECT_EQ(body->fileBytesRead(), 500);
     }
-    FileFramedBody empty("head", writeFile(folder, {}), "tail");
-    EXPECT_EQ(readAll(empty, 3), "headtail");
+    EXPECT_EQ(readAll(*framed("head", writeFile(folder, {}), "tail"), 3), "headtail");
+    const auto file = std::make_shared<const UploadFile>(writeFile(folder, content));
+    FileFramedBody chunk({}, file, 7, 30, {});
+    EXPECT_EQ(chunk.size(), 30);
+    EXPECT_EQ(readAll(chunk, 64), content.mid(7, 30)) << "a range of the file alone, as a chunk sends it";
 }
 
 TEST(FileFramedBody, AFileThatShrinksFailsTheRead)
 {
     QTemporaryDir folder;
     const QString path = writeFile(folder, "long enough content");
-    FileFramedBody body("h", path, "t");
+    const auto body = framed("h", path, "t");
     QFile::resize(path, 4);
     char buffer[64];
-    EXPECT_EQ(body.read(buffer, 64), 1);
-    EXPECT_EQ(body.read(buffer, 64), 4);
-    EXPECT_EQ(body.read(buffer, 64), -1);
-    EXPECT_THROW(FileFramedBody("h", folder.filePath(u"missing"_s), "t"), FileError);
+    EXPECT_EQ(body->read(buffer, 64), 1);
+    EXPECT_EQ(body->read(buffer, 64), 4);
+    EXPECT_EQ(body->read(buffer, 64), -1);
+}
+
+TEST(FileFramedBody, AFileThatCannotBeOpenedGivesTheSystemsReasonNotThatItIsMissing)
+{
+    QTemporaryDir folder;
+    const auto openingError = [](const QString& path) {
+        try {
+            UploadFile file(path);
+        } catch (const FileError& error) {
+            return error;
+        }
+        throw std::logic_error("the file was opened");
+    };
+    const QString tooLong = folder.filePath(QString(300, u'a') + u".csv"_s);
+    EXPECT_EQ(openingError(tooLong), FileError(FileError::Kind::notReadable, tooLong, FileError::systemReason(ENAMETOOLONG)));
+    EXPECT_EQ(openingError(tooLong).localizedDescription(),
+              u"The file \u201C"_s + tooLong + u"\u201D could not be read. (File name too long)"_s);
+
+    // What a name that is not UTF-8 becomes as text names no file.
+    const QString notUtf8 = QFile::decodeName(QFile::encodeName(folder.path()) + "/bad\xff.csv");
+    EXPECT_EQ(openingError(notUtf8), FileError(FileError::Kind::nameNotUtf8, notUtf8));
+
+    const QString missing = folder.filePath(u"missing.csv"_s);
+    EXPECT_EQ(openingError(missing), FileError(FileError::Kind::notFound, missing));
 }
 
 TEST(FileFramedBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheClosingBoundary)
@@ -87,31 +121,41 @@ TEST(FileFramedBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheC
         EXPECT_EQ(body.read(buffer, 64), 1);
         EXPECT_EQ(body.read(buffer, 64), 10);
     };
+    const auto framedAt = [](const QString& file) { return framed("h", file, "t"); };
 
     // Written in place with the same size: only its modification time tells.
     const QString path = writeFile(folder, "0123456789");
-    FileFramedBody rewritten("h", path, "t");
-    readUpToTheTail(rewritten);
+    const auto rewritten = framedAt(path);
+    readUpToTheTail(*rewritten);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     file.write("ABCDEFGHIJ");
     file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(5), QFileDevice::FileModificationTime);
     file.close();
-    EXPECT_EQ(rewritten.read(buffer, 64), -1);
+    EXPECT_EQ(rewritten->read(buffer, 64), -1);
 
     // Replaced by a save under the same name: the content sent was the old file's.
-    FileFramedBody replaced("h", path, "t");
-    readUpToTheTail(replaced);
+    const auto replaced = framedAt(path);
+    readUpToTheTail(*replaced);
     QSaveFile save(path);
     ASSERT_TRUE(save.open(QIODevice::WriteOnly));
     save.write("0123456789");
     ASSERT_TRUE(save.commit());
-    EXPECT_EQ(replaced.read(buffer, 64), -1);
+    EXPECT_EQ(replaced->read(buffer, 64), -1);
 
-    FileFramedBody untouched("h", path, "t");
-    readUpToTheTail(untouched);
-    EXPECT_EQ(untouched.read(buffer, 64), 1);
-    EXPECT_EQ(untouched.read(buffer, 64), 0);
+    // A chunk, with nothing after the file's bytes, holds back its last byte until it has checked.
+    FileFramedBody chunk({}, std::make_shared<const UploadFile>(path), 0, 10, {});
+    EXPECT_EQ(chunk.read(buffer, 64), 9);
+    QFile touched(path);
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTimeUtc().addSecs(9), QFileDevice::FileModificationTime));
+    touched.close();
+    EXPECT_EQ(chunk.read(buffer, 64), -1);
+
+    const auto untouched = framedAt(path);
+    readUpToTheTail(*untouched);
+    EXPECT_EQ(untouched->read(buffer, 64), 1);
+    EXPECT_EQ(untouched->read(buffer, 64), 0);
 }
 
 TEST(StreamingUpload, AnAbortEndsAStalledTransferAtOnceAndTheServerKeepsNothing)
@@ -125,17 +169,17 @@ TEST(StreamingUpload, AnAbortEndsAStalledTransferAtOnceAndTheServerKeepsNothing)
     QElapsedTimer elapsed;
     elapsed.start();
     try {
-        awaitTask(postStreaming(emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
-                                {{"Authorization", "Bearer " + token.toUtf8()}},
-                                std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"), direct, abort));
+        awaitTask(StreamingConnection(direct).send("POST", emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
+                                                   {{"Authorization", "Bearer " + token.toUtf8()}},
+                                                   framed("a", writeFile(folder, "b"), "c"), abort));
         ADD_FAILURE() << "the upload was not aborted";
     } catch (const UrlError& error) {
         EXPECT_EQ(error.code(), UrlError::Code::cancelled);
     }
     EXPECT_LT(elapsed.elapsed(), 10'000) << "ended by the abort, not by the 30 s stall";
     EXPECT_TRUE(emulator.files().isEmpty());
-    EXPECT_THROW(awaitTask(postStreaming(emulator.url(u"/upload"_s), {}, std::make_shared<FileFramedBody>("a", writeFile(folder, "b"), "c"),
-                                         direct, abort)),
+    EXPECT_THROW(awaitTask(StreamingConnection(direct).send("POST", emulator.url(u"/upload"_s), {},
+                                                            framed("a", writeFile(folder, "b"), "c"), abort)),
                  UrlError)
         << "an aborted signal starts nothing";
 }
@@ -149,10 +193,10 @@ TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
     const QByteArray head = "--B\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n"
                             R"({"name":"x.csv","mimeType":"text/csv","parents":["root"]})"
                             "\r\n--B\r\nContent-Type: text/csv\r\n\r\n";
-    const auto body = std::make_shared<FileFramedBody>(head, writeFile(folder, "a,b\n"), "\r\n--B--\r\n");
-    const HttpResponse response = awaitTask(postStreaming(
-        emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
-        {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body, direct));
+    const auto body = framed(head, writeFile(folder, "a,b\n"), "\r\n--B--\r\n");
+    const HttpResponse response = awaitTask(StreamingConnection(direct).send(
+        "POST", emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
+        {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body));
     EXPECT_EQ(response.statusCode, 200);
     EXPECT_TRUE(response.body.contains("\"id\""));
     const auto sent = emulator.requests(u"/upload/drive/v3/files"_s).first();
