@@ -10,6 +10,7 @@
 #include "support/UrlError.h"
 #include "open/WorkspaceOpenService.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -87,7 +88,9 @@ protected:
                 route.destinationFolderName()};
     }
 
-    DriveUploadResult upload(const DriveUploadRequest& request) { return awaitTask(client.uploadFile(request)); }
+    // The client the test uploads through.
+    virtual GoogleDriveClient& uploader() { return client; }
+    DriveUploadResult upload(const DriveUploadRequest& request) { return awaitTask(uploader().uploadFile(request)); }
 
     QList<RecordedRequest> folderCreations() const
     {
@@ -125,6 +128,17 @@ protected:
                 return item.id;
         }
         return {};
+    }
+
+    // The metadata Orvane sends for this CSV or Excel file in Google format.
+    QByteArray expectedMetadata(const QUrl& url, const QByteArray& content, const QString& parentId) const
+    {
+        const FileRoute route = FileRouter().route(url);
+        return R"({"appProperties":{"openMode":"googleFormat","sourceApp":"orvane","sourceContentHash":")"
+            + Sha256::hexDigest(content).toLatin1() + R"(","sourcePathHash":")"
+            + Sha256::hexDigest(url.toLocalFile().toUtf8()).toLatin1() + R"("},"mimeType":")"
+            + route.uploadMetadataMimeType(OpenMode::googleFormat).toLatin1() + R"(","name":")"
+            + url.fileName().toUtf8() + R"(","parents":[")" + parentId.toLatin1() + R"("]})";
     }
 
     // The exact body Orvane sends for this upload, given the boundary it chose.
@@ -173,13 +187,7 @@ TEST_F(GoogleDriveClientTest, ConvertsAnExcelFileInGoogleFormatWithTheExactBody)
                     .match(QString::fromLatin1(boundary))
                     .hasMatch())
         << boundary.toStdString();
-    const QByteArray metadata = R"({"appProperties":{"openMode":"googleFormat","sourceApp":"orvane",)"
-                                R"("sourceContentHash":")"
-        + Sha256::hexDigest(content).toLatin1() + R"(","sourcePathHash":")"
-        + Sha256::hexDigest(url.toLocalFile().toUtf8()).toLatin1()
-        + R"("},"mimeType":"application/vnd.google-apps.spreadsheet","name":"Budget.xlsx","parents":[")"
-        + sheetsId.toLatin1() + R"("]})";
-    EXPECT_EQ(sent.body, expectedBody(boundary, metadata,
+    EXPECT_EQ(sent.body, expectedBody(boundary, expectedMetadata(url, content, sheetsId),
                                       "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", content));
 
     const auto stored = emulator.findFile(result.fileID);
@@ -590,4 +598,245 @@ TEST_F(GoogleDriveClientTest, FailedUploadsThroughTheOpenServiceLeaveTheStateFil
     }
     for (const LocalFileRecord& record : store.loadRecords())
         EXPECT_TRUE(emulator.findFile(record.googleDriveFileID)) << record.googleDriveFileID.toStdString();
+}
+
+namespace {
+
+constexpr qint64 block = 256 * 1024;
+
+// A client that sends files over one block through resumable sessions, in
+// chunks of two blocks, and notes every progress report; abort is its cancel.
+class ResumableUploadTest : public GoogleDriveClientTest {
+protected:
+    AbortSignal abort;
+    QList<UploadProgress> progress;
+    std::function<void(const UploadProgress&)> onProgress;
+    GoogleDriveClient resumable{tokens,
+                                network,
+                                GoogleFileURLResolver(endpoints),
+                                endpoints,
+                                quickRetries(&waits),
+                                abort,
+                                [this](const UploadProgress& report) {
+                                    progress.append(report);
+                                    if (onProgress)
+                                        onProgress(report);
+                                },
+                                UploadTuning{.multipartLimit = block, .chunkSize = 2 * block}};
+    // Five blocks and a bit: chunks of two, two and a bit.
+    QByteArray content = csvOf(5 * block + 100);
+
+    GoogleDriveClient& uploader() override { return resumable; }
+
+    static QByteArray csvOf(qint64 size)
+    {
+        QByteArray text;
+        for (int row = 0; text.size() < size; ++row)
+            text += QByteArray::number(row) + ",cell\n";
+        return text.left(size);
+    }
+
+    QList<RecordedRequest> sessionRequests(const QByteArray& method) const
+    {
+        QList<RecordedRequest> found = emulator.requests(uploadPath);
+        found.removeIf([&](const RecordedRequest& request) { return request.method != method; });
+        return found;
+    }
+
+    QList<QByteArray> contentRanges() const
+    {
+        QList<QByteArray> ranges;
+        for (const RecordedRequest& put : sessionRequests("PUT"))
+            ranges.append(put.header("Content-Range").value_or("none"));
+        return ranges;
+    }
+
+    void expectStoredWhole(const DriveUploadResult& result) const
+    {
+        const std::optional<EmulatedDriveItem> stored = emulator.findFile(result.fileID);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->size, content.size());
+        EXPECT_EQ(stored->sha256, Sha256::hexDigest(content));
+    }
+};
+
+} // namespace
+
+TEST_F(GoogleDriveClientTest, OverFiveMiBTheInitiationCarriesTheMultipartMetadataAndTheFileGoesInChunks)
+{
+    // 5,242,880 bytes: still one multipart request.
+    const QByteArray atLimit = QByteArray(5'242'880, 'a');
+    upload(requestFor(writeFile(u"at-limit.csv"_s, atLimit), OpenMode::googleFormat));
+    ASSERT_EQ(emulator.requests(uploadPath).size(), 1);
+    EXPECT_EQ(emulator.requests(uploadPath).first().query, "uploadType=multipart&fields=id,name,webViewLink,mimeType");
+
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    const QByteArray overLimit = atLimit + 'b';
+    const QUrl url = writeFile(u"over limit.csv"_s, overLimit);
+    const DriveUploadResult result = upload(requestFor(url, OpenMode::googleFormat));
+    const QList<RecordedRequest> uploads = emulator.requests(uploadPath);
+    ASSERT_EQ(uploads.size(), 2);
+    const RecordedRequest& initiation = uploads[0];
+    EXPECT_EQ(initiation.method, "POST");
+    EXPECT_EQ(initiation.query, "uploadType=resumable&fields=id,name,webViewLink,mimeType");
+    EXPECT_EQ(initiation.header("Authorization"), "Bearer " + tokens.token.toUtf8());
+    EXPECT_EQ(initiation.header("Content-Type"), "application/json; charset=UTF-8");
+    EXPECT_EQ(initiation.header("X-Upload-Content-Type"), "text/csv");
+    EXPECT_EQ(initiation.header("X-Upload-Content-Length"), "5242881");
+    const QString csvImportsId = folderId(u"CSV Imports"_s, folderId(u"Opened from Mac"_s, emulator.rootFolderId()));
+    EXPECT_EQ(initiation.body, expectedMetadata(url, overLimit, csvImportsId));
+
+    const RecordedRequest& chunk = uploads[1];
+    EXPECT_EQ(chunk.method, "PUT");
+    EXPECT_EQ(chunk.queryValue(u"upload_id"_s), emulator.uploadSessions().first().uploadId);
+    EXPECT_EQ(chunk.header("Content-Range"), "bytes 0-5242880/5242881") << "one chunk of the default size";
+    EXPECT_EQ(chunk.header("Authorization"), "Bearer " + tokens.token.toUtf8());
+    EXPECT_EQ(chunk.bodySize, 5'242'881);
+    const std::optional<EmulatedDriveItem> stored = emulator.findFile(result.fileID);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->sha256, Sha256::hexDigest(overLimit));
+    EXPECT_EQ(stored->parents, QStringList{csvImportsId});
+    EXPECT_EQ(result.openURL, emulator.url(u"/spreadsheets/d/%1/edit"_s.arg(result.fileID)));
+}
+
+TEST_F(ResumableUploadTest, ChunksAreWholeBlocksWithExactRangesAndProgressRisesToTheFileSize)
+{
+    expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    EXPECT_EQ(contentRanges(), (QList<QByteArray>{"bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                  "bytes 1048576-1310819/1310820"}));
+    const QList<RecordedRequest> chunks = sessionRequests("PUT");
+    ASSERT_EQ(chunks.size(), 3);
+    EXPECT_EQ(chunks[0].body, content.left(2 * block));
+    EXPECT_EQ(chunks[1].body, content.mid(2 * block, 2 * block));
+    EXPECT_EQ(chunks[2].body, content.mid(4 * block));
+    const EmulatedUploadSession session = emulator.uploadSessions().first();
+    EXPECT_EQ(session.receivedBytes, content.size()) << "no byte sent twice";
+    EXPECT_EQ(session.state, u"complete"_s);
+
+    ASSERT_GE(progress.size(), 2);
+    EXPECT_EQ(progress.first(), (UploadProgress{0, content.size()}));
+    EXPECT_EQ(progress.last(), (UploadProgress{content.size(), content.size()}));
+    for (qsizetype index = 1; index < progress.size(); ++index)
+        EXPECT_GT(progress[index].bytesSent, progress[index - 1].bytesSent) << index;
+}
+
+TEST_F(ResumableUploadTest, AChunkCutOffOnTheWayResumesFromWhatTheSessionKeptAndResendsLessThanAChunk)
+{
+    // The second chunk loses its connection after one block and a bit; the
+    // session keeps the whole block.
+    emulator.dropAfterBodyBytes(uploadPath, block + 5000, "PUT", 1);
+    expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    EXPECT_EQ(contentRanges(), (QList<QByteArray>{"bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                  "bytes */1310820", "bytes 786432-1310719/1310820",
+                                                  "bytes 1310720-1310819/1310820"}));
+    EXPECT_EQ(sessionRequests("PUT")[2].bodySize, 0) << "the status question has no body";
+    ASSERT_EQ(waits.size(), 1);
+    const EmulatedUploadSession session = emulator.uploadSessions().first();
+    EXPECT_EQ(emulator.uploadSessions().size(), 1);
+    EXPECT_EQ(session.receivedBytes - content.size(), 5000) << "bytes sent twice";
+    EXPECT_EQ(progress.last().bytesSent, content.size());
+}
+
+TEST_F(ResumableUploadTest, PassingRefusalsOfAChunkAskHowFarItGotAndGoOn)
+{
+    for (const int status : {503, 429, 500}) {
+        emulator.reset();
+        tokens.token = emulator.accessToken();
+        waits.clear();
+        emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"status"_s, status}});
+        expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+        EXPECT_EQ(contentRanges(), (QList<QByteArray>{"bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                      "bytes */1310820", "bytes 524288-1048575/1310820",
+                                                      "bytes 1048576-1310819/1310820"}))
+            << status;
+        EXPECT_EQ(waits.size(), 1) << status;
+        EXPECT_EQ(emulator.uploadSessions().size(), 1) << status;
+    }
+
+    // Refused every time: the retries' end, with Google's message.
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"count"_s, 5}, {u"status"_s, 503}});
+    const UrlError error = uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: Backend Error"_s);
+    EXPECT_EQ(sessionRequests("PUT").size(), 5);
+    EXPECT_EQ(emulator.uploadSessions().last().state, u"cancelled"_s) << "the session given up is ended";
+}
+
+TEST_F(ResumableUploadTest, ASessionThatIsGoneStartsOverOnceInANewSessionAndASecondTimeIsTheError)
+{
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"status"_s, 404}});
+    expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    EXPECT_EQ(sessionRequests("POST").size(), 2) << "a second initiation";
+    EXPECT_EQ(contentRanges(), (QList<QByteArray>{"bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                  "bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                  "bytes 1048576-1310819/1310820"}))
+        << "the new session from the start";
+    const QList<EmulatedUploadSession> sessions = emulator.uploadSessions();
+    ASSERT_EQ(sessions.size(), 2);
+    EXPECT_EQ(sessions[1].state, u"complete"_s);
+    EXPECT_TRUE(waits.isEmpty());
+
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"count"_s, 2}, {u"status"_s, 410}});
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)).statusCode(),
+              410);
+    EXPECT_EQ(emulator.uploadSessions().size(), 4) << "one new session, not more";
+}
+
+TEST_F(ResumableUploadTest, AnUnauthorisedChunkReplacesTheTokenAndTheSameSessionGoesOn)
+{
+    const QString refused = tokens.token;
+    tokens.replacement = emulator.accessToken();
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"status"_s, 401}});
+    expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    EXPECT_EQ(tokens.rejectedTokens, QStringList{refused});
+    EXPECT_EQ(emulator.uploadSessions().size(), 1);
+    const QList<RecordedRequest> puts = sessionRequests("PUT");
+    ASSERT_EQ(puts.size(), 5);
+    EXPECT_EQ(puts[2].header("Content-Range"), "bytes */1310820");
+    for (qsizetype index = 2; index < puts.size(); ++index)
+        EXPECT_EQ(puts[index].header("Authorization"), "Bearer " + tokens.replacement->toUtf8()) << index;
+}
+
+TEST_F(ResumableUploadTest, ACancelEndsTheUploadAtOnceEndsItsSessionAndKeepsNothing)
+{
+    // The second chunk hangs; the cancel comes once bytes have gone.
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"stallMilliseconds"_s, 20'000}});
+    onProgress = [this](const UploadProgress& report) {
+        if (report.bytesSent > 0)
+            abort.abort();
+    };
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)).code(),
+              UrlError::Code::cancelled);
+    EXPECT_LT(elapsed.elapsed(), 10'000) << "ended by the cancel, not by the stalled chunk";
+    const QList<RecordedRequest> deletes = sessionRequests("DELETE");
+    ASSERT_EQ(deletes.size(), 1);
+    EXPECT_EQ(deletes.first().queryValue(u"upload_id"_s), emulator.uploadSessions().first().uploadId);
+    EXPECT_EQ(deletes.first().status, 499);
+    EXPECT_EQ(emulator.uploadSessions().first().state, u"cancelled"_s);
+    EXPECT_EQ(emulator.files().size(), 2) << "the folders only";
+}
+
+TEST_F(ResumableUploadTest, AFileThatChangesBetweenChunksIsNeverCompleted)
+{
+    const QUrl url = writeFile(u"big.csv"_s, content);
+    const DriveUploadRequest request = requestFor(url, OpenMode::googleFormat);
+    // The second chunk waits a moment, long enough for a progress report.
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"stallMilliseconds"_s, 600}});
+    onProgress = [&](const UploadProgress& report) {
+        if (report.bytesSent == 0 || report.bytesSent == report.totalBytes)
+            return;
+        QFile file(url.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.write("changed");
+        onProgress = {};
+    };
+    const FileError error = uploadFailure<FileError>(request);
+    EXPECT_TRUE(error.localizedDescription().contains(u"changed while it was being uploaded"_s))
+        << error.localizedDescription().toStdString();
+    EXPECT_EQ(emulator.uploadSessions().first().state, u"cancelled"_s);
+    EXPECT_EQ(emulator.files().size(), 2) << "the folders only";
 }
