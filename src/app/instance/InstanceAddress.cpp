@@ -1,9 +1,11 @@
 #include "instance/InstanceAddress.h"
 
+#include "instance/SameUser.h"
 #include "routing/GoogleServiceEndpoints.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -23,15 +25,22 @@ InstanceAddress InstanceAddress::of(const Environment& environment)
         instance += u'-' + QString::fromLatin1(digest.toHex().left(16));
     }
 
-    const QString runtimeDirectory = environment.value(u"XDG_RUNTIME_DIR"_s);
-    if (!runtimeDirectory.isEmpty())
-        return at(QDir(runtimeDirectory).filePath(instance + u".socket"_s));
-    return at(QDir::temp().filePath(u"%1-%2.socket"_s.arg(instance).arg(::getuid())));
+    // Not the temporary folder itself: anyone can write there, and so put a
+    // socket of theirs in Orvane's place before it starts.
+    QString folder = environment.value(u"XDG_RUNTIME_DIR"_s);
+    if (folder.isEmpty())
+        folder = QDir::temp().filePath(u"orvane-%1"_s.arg(::getuid()));
+    return at(QDir(folder).filePath(instance + u".socket"_s));
 }
 
 InstanceAddress InstanceAddress::at(const QString& socketPath)
 {
     return {.socketPath = socketPath, .lockPath = socketPath + u".lock"_s};
+}
+
+bool InstanceAddress::hasPrivateFolder() const
+{
+    return isPrivateFolder(QFileInfo(socketPath).path());
 }
 
 } // namespace orvane

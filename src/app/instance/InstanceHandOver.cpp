@@ -1,8 +1,10 @@
 #include "instance/InstanceHandOver.h"
 
 #include "instance/InstanceLock.h"
+#include "instance/SameUser.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -84,6 +86,11 @@ InstanceHandOver::Outcome InstanceHandOver::handOverOrLock(InstanceLock& lock) c
 
 InstanceHandOver::Outcome InstanceHandOver::run(const std::function<bool()>& isNoneRunning) const
 {
+    if (!address_.hasPrivateFolder()) {
+        std::fprintf(stderr, "orvane: %s is not a folder of this user alone; Orvane runs without handing files over\n",
+                     qPrintable(QFileInfo(address_.socketPath).path()));
+        return Outcome::noneRunning;
+    }
     const Clock::time_point deadline = Clock::now() + patience;
     for (;;) {
         if (isNoneRunning())
@@ -109,6 +116,9 @@ bool InstanceHandOver::tryOnce(Clock::time_point deadline) const
     // A local connect does not wait: it is taken, or refused when nobody
     // listens or the listener's queue is full.
     if (socket.get() < 0 || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    // The paths of the user's files go to the user's own Orvane only.
+    if (!peerIsSameUser(socket.get()))
         return false;
 
     for (qsizetype sent = 0; sent < message_.size();) {

@@ -1,26 +1,18 @@
 #include "instance/SingleInstance.h"
 
+#include "instance/InstanceAddress.h"
 #include "instance/InstanceRequestReader.h"
+#include "instance/SameUser.h"
 
 #include <QLocalSocket>
 #include <QTimer>
 
-#include <chrono>
 #include <memory>
-
-using namespace std::chrono_literals;
 
 namespace orvane {
 
-namespace {
-
-// A sender that stays connected without finishing its message is dropped.
-constexpr auto receiveTimeout = 5s;
-
-} // namespace
-
-SingleInstance::SingleInstance(QString socketPath, QObject* parent)
-    : QObject(parent), socketPath_(std::move(socketPath))
+SingleInstance::SingleInstance(QString socketPath, std::chrono::milliseconds receiveLimit, QObject* parent)
+    : QObject(parent), socketPath_(std::move(socketPath)), receiveLimit_(receiveLimit)
 {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
@@ -28,6 +20,8 @@ SingleInstance::SingleInstance(QString socketPath, QObject* parent)
 
 bool SingleInstance::listen()
 {
+    if (!InstanceAddress::at(socketPath_).hasPrivateFolder())
+        return false;
     QLocalServer::removeServer(socketPath_);
     return server_.listen(socketPath_);
 }
@@ -42,11 +36,17 @@ void SingleInstance::stopTakingRequests()
 void SingleInstance::acceptConnections()
 {
     while (QLocalSocket* connection = server_.nextPendingConnection()) {
+        // Unread: only the user's own processes hand files over.
+        if (!peerIsSameUser(int(connection->socketDescriptor()))) {
+            connection->abort();
+            connection->deleteLater();
+            continue;
+        }
         auto reader = std::make_shared<InstanceRequestReader>();
         connect(connection, &QLocalSocket::readyRead, connection,
                 [this, connection, reader] { read(*connection, *reader); });
         connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-        QTimer::singleShot(receiveTimeout, connection, [connection] { connection->abort(); });
+        QTimer::singleShot(receiveLimit_, connection, [connection] { connection->abort(); });
         // The message may have arrived with the connection.
         read(*connection, *reader);
     }

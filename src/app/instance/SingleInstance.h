@@ -5,6 +5,8 @@
 #include <QLocalServer>
 #include <QObject>
 
+#include <chrono>
+
 class QLocalSocket;
 
 namespace orvane {
@@ -20,9 +22,13 @@ class SingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
+    // A sender that has not finished its request within receiveLimit is
+    // dropped, so a slow or silent one holds nothing.
+    explicit SingleInstance(QString socketPath, std::chrono::milliseconds receiveLimit = std::chrono::seconds(5),
+                            QObject* parent = nullptr);
 
-    // False when the socket cannot be made; Orvane then runs alone.
+    // False when the socket cannot be made, or its folder is not the user's
+    // alone; Orvane then runs alone.
     bool listen();
     bool isListening() const { return server_.isListening(); }
     // Before quitting: later starts find nobody listening, and connections
@@ -39,6 +45,7 @@ private:
     void read(QLocalSocket& connection, InstanceRequestReader& reader);
 
     QString socketPath_;
+    std::chrono::milliseconds receiveLimit_;
     QLocalServer server_;
 };
 

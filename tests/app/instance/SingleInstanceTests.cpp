@@ -13,8 +13,11 @@
 
 #include <unistd.h>
 
+#include <memory>
+
 using namespace orvane;
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -30,7 +33,7 @@ TEST_F(SingleInstanceTest, TheSocketAndItsLockAreInTheRuntimeDirectoryElseNamedF
 {
     EXPECT_EQ(address.socketPath, runtimeDirectory.filePath(u"orvane.socket"_s));
     EXPECT_EQ(address.lockPath, runtimeDirectory.filePath(u"orvane.socket.lock"_s));
-    EXPECT_EQ(InstanceAddress::of({}).socketPath, QDir::temp().filePath(u"orvane-%1.socket"_s.arg(::getuid())));
+    EXPECT_EQ(InstanceAddress::of({}).socketPath, QDir::temp().filePath(u"orvane-%1/orvane.socket"_s.arg(::getuid())));
 }
 
 TEST_F(SingleInstanceTest, OrvaneOnAStandInGoogleIsAnInstanceOfItsOwn)
@@ -75,6 +78,58 @@ TEST_F(SingleInstanceTest, ConnectionsWithoutARequestAreClosedUnansweredAndTheSe
     EXPECT_EQ(reopen.readAll(), InstanceRequest::acknowledgement);
     ASSERT_EQ(received.size(), 1);
     EXPECT_TRUE(received.at(0).at(0).value<InstanceRequest>().isReopen());
+}
+
+TEST_F(SingleInstanceTest, TooLargeMalformedAndSlowMessagesAreDroppedWhileOtherRequestsAreTaken)
+{
+    SingleInstance instance(address.socketPath, 1s);
+    QSignalSpy received(&instance, &SingleInstance::requestReceived);
+    ASSERT_TRUE(instance.listen());
+    const auto connected = [this] {
+        auto sender = std::make_unique<QLocalSocket>();
+        sender->connectToServer(address.socketPath);
+        EXPECT_TRUE(sender->waitForConnected(timeoutMilliseconds));
+        return sender;
+    };
+    const auto closedUnanswered = [](QLocalSocket& sender) {
+        return QTest::qWaitFor([&sender] { return sender.state() == QLocalSocket::UnconnectedState; },
+                               timeoutMilliseconds)
+            && sender.readAll().isEmpty();
+    };
+    const auto taken = [&](const InstanceRequest& request) {
+        const auto sender = connected();
+        sender->write(request.encoded());
+        return QTest::qWaitFor([&sender] { return sender->bytesAvailable() >= 6; }, timeoutMilliseconds)
+            && sender->readAll() == InstanceRequest::acknowledgement;
+    };
+    const InstanceRequest first{{QUrl::fromLocalFile(u"/home/aki/first.csv"_s)}};
+    const InstanceRequest second{{QUrl::fromLocalFile(u"/home/aki/second.csv"_s)}};
+
+    // Half a request, and then nothing: the others do not wait for it.
+    const auto slow = connected();
+    slow->write(first.encoded().first(10));
+    EXPECT_TRUE(taken(first));
+    EXPECT_EQ(slow->state(), QLocalSocket::ConnectedState);
+    EXPECT_TRUE(closedUnanswered(*slow));
+
+    const auto tooLarge = connected();
+    QByteArray endless = R"({"openFiles": [")";
+    endless.append(InstanceRequest::maximumEncodedSize, 'a');
+    tooLarge->write(endless);
+    EXPECT_TRUE(closedUnanswered(*tooLarge));
+
+    for (const QByteArray& malformed : {QByteArray("\xff\xfe{\"openFiles\"\n"), QByteArray(R"({"openFiles": "/x"})" "\n"),
+                                        QByteArray("\n")}) {
+        const auto sender = connected();
+        sender->write(malformed);
+        EXPECT_TRUE(closedUnanswered(*sender)) << malformed.toHex().constData();
+    }
+
+    EXPECT_TRUE(taken(second));
+    EXPECT_TRUE(instance.isListening());
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received.at(0).at(0).value<InstanceRequest>(), first);
+    EXPECT_EQ(received.at(1).at(0).value<InstanceRequest>(), second);
 }
 
 TEST_F(SingleInstanceTest, ASocketLeftBehindIsReplaced)
