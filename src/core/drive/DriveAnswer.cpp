@@ -1,5 +1,7 @@
 #include "drive/DriveAnswer.h"
 
+#include "support/JsonDecoding.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +20,20 @@ QJsonObject errorObject(const HttpResponse& response)
 }
 
 } // namespace
+
+DriveFile DriveFile::fromJson(const QJsonValue& value)
+{
+    const QJsonObject object = json::requireObject(value);
+    return {json::optionalString(object, "id"_L1), json::optionalString(object, "name"_L1),
+            json::optionalString(object, "webViewLink"_L1)};
+}
+
+DriveFileList DriveFileList::fromJson(const QJsonValue& value)
+{
+    const QJsonObject object = json::requireObject(value);
+    return {json::decodeArray(json::requireArray(object, "files"_L1), DriveFile::fromJson),
+            json::optionalString(object, "nextPageToken"_L1)};
+}
 
 bool isTransientDriveAnswer(const HttpResponse& response)
 {

@@ -4,7 +4,36 @@
 #include "net/RetryPolicy.h"
 #include "support/UrlError.h"
 
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
 namespace orvane {
+
+// A file or folder as Drive describes it; every member may be missing.
+// Throws DecodingError for anything but an object with members of the right types.
+struct DriveFile {
+    std::optional<QString> id;
+    std::optional<QString> name;
+    std::optional<QString> webViewLink;
+
+    static DriveFile fromJson(const QJsonValue& value);
+
+    bool operator==(const DriveFile&) const = default;
+};
+
+// One page of a files.list answer.
+struct DriveFileList {
+    QList<DriveFile> files;
+    // Present while more pages follow; a page may be short, or empty, before the end.
+    std::optional<QString> nextPageToken;
+
+    static DriveFileList fromJson(const QJsonValue& value);
+
+    bool operator==(const DriveFileList&) const = default;
+};
 
 // Whether Google asks for this Drive answer to be tried again: 429, a server
 // failure (500, 502, 503, 504), or a 403 whose reason is a rate limit.

@@ -18,38 +18,9 @@ using namespace Qt::StringLiterals;
 
 namespace orvane {
 
-// A file or folder as Drive describes it; every member may be missing.
-struct GoogleDriveClient::DriveFile {
-    std::optional<QString> id;
-    std::optional<QString> name;
-    std::optional<QString> webViewLink;
-
-    static DriveFile fromJson(const QJsonValue& value)
-    {
-        const QJsonObject object = json::requireObject(value);
-        return {json::optionalString(object, "id"_L1), json::optionalString(object, "name"_L1),
-                json::optionalString(object, "webViewLink"_L1)};
-    }
-};
-
 namespace {
 
-using DriveFile = GoogleDriveClient::DriveFile;
-
 const QString folderMimeType = u"application/vnd.google-apps.folder"_s;
-
-struct ListResponse {
-    QList<DriveFile> files;
-    // Present while more pages follow; a page may be short, or empty, before the end.
-    std::optional<QString> nextPageToken;
-
-    static ListResponse fromJson(const QJsonValue& value)
-    {
-        const QJsonObject object = json::requireObject(value);
-        return {json::decodeArray(json::requireArray(object, "files"_L1), DriveFile::fromJson),
-                json::optionalString(object, "nextPageToken"_L1)};
-    }
-};
 
 QNetworkRequest authorizedRequest(const QUrl& url, const QString& token)
 {
@@ -174,7 +145,7 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
         const HttpResponse response = co_await exchange(authorization, [&](QString token) {
             return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
         });
-        const ListResponse list = decodedAnswer<ListResponse>(response);
+        const DriveFileList list = decodedAnswer<DriveFileList>(response);
         if (!list.files.isEmpty())
             co_return list.files.first().id;
         if (!list.nextPageToken)
@@ -222,8 +193,8 @@ QCoro::Task<QString> GoogleDriveClient::ensureFolder(DriveAuthorization& authori
     co_return *folder.id;
 }
 
-QCoro::Task<GoogleDriveClient::DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorization,
-                                                                    DriveUploadRequest request, QString parentID)
+QCoro::Task<DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorization, DriveUploadRequest request,
+                                                 QString parentID)
 {
     const QByteArray metadata = compactJson({
         {u"name"_s, request.localFileURL.fileName()},

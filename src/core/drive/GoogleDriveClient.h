@@ -34,6 +34,8 @@ struct UploadTuning {
     qint64 chunkSize = defaultChunkSize;
 };
 
+struct DriveFile;
+
 // Uploads files to Google Drive under rootFolderName/destinationFolderName,
 // creating the folders as needed. Every request carries the bearer token and a
 // 60-second idle time-out. What Google calls passing (429, server failures,
@@ -58,7 +60,6 @@ public:
     // UploadTuning), strictly in that order; folders made before a failure stay.
     QCoro::Task<DriveUploadResult> uploadFile(DriveUploadRequest request) override;
 
-    struct DriveFile;
 
 private:
     using Send = std::function<QCoro::Task<HttpResponse>(QString token)>;

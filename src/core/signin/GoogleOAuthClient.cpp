@@ -3,12 +3,11 @@
 #include "signin/FormURLEncoding.h"
 #include "signin/GoogleAccessExpiredError.h"
 #include "net/HttpExchange.h"
-#include "support/JsonDecoding.h"
 #include "signin/LoopbackRedirectServer.h"
 #include "signin/OAuthTokenExchangeError.h"
 #include "routing/OrvaneError.h"
 #include "signin/PKCE.h"
-#include "support/Utf8Text.h"
+#include "signin/TokenAnswer.h"
 
 #include <QScopeGuard>
 
@@ -71,49 +70,12 @@ QString queryComponent(const QString& text)
     return QString::fromLatin1(text.toUtf8().toPercentEncoding(":/"));
 }
 
-OAuthTokenExchangeError exchangeError(int statusCode, const QByteArray& body)
-{
-    QJsonObject object;
-    try {
-        object = json::parseObject(body);
-        return OAuthTokenExchangeError(statusCode, json::requireString(object, "error"_L1),
-                                       json::optionalString(object, "error_description"_L1));
-    } catch (const DecodingError&) {
-    }
-    // Google's API error shape, {"error": {"message": …}}, as a proxy or
-    // Google's front end may answer: its message, not the whole JSON.
-    const QString message = object.value("error"_L1).toObject().value("message"_L1).toString();
-    if (!message.isEmpty())
-        return OAuthTokenExchangeError(statusCode, u"token_exchange_failed"_s, message);
-    return OAuthTokenExchangeError(statusCode, u"token_exchange_failed"_s, strictUtf8Text(body));
-}
-
 bool isExpiredOrRevokedGrant(const OAuthTokenExchangeError& error)
 {
     return error.error() == u"invalid_grant"_s;
 }
 
 } // namespace
-
-struct GoogleOAuthClient::TokenResponse {
-    std::optional<QString> accessToken;
-    std::optional<QString> refreshToken;
-    std::optional<double> expiresIn;
-    std::optional<QString> scope;
-    std::optional<QString> tokenType;
-
-    static TokenResponse fromJson(const QByteArray& json)
-    {
-        const QJsonObject object = json::parseObject(json);
-        return {
-            .accessToken = json::optionalString(object, "access_token"_L1),
-            .refreshToken = json::optionalString(object, "refresh_token"_L1),
-            .expiresIn = json::optionalDouble(object, "expires_in"_L1),
-            .scope = json::optionalString(object, "scope"_L1),
-            .tokenType = json::optionalString(object, "token_type"_L1),
-        };
-    }
-};
 
 GoogleOAuthClient::GoogleOAuthClient(OAuthConfiguration configuration, std::shared_ptr<OAuthTokenStoring> tokenStore,
                                      QNetworkAccessManager& networkAccessManager,
@@ -260,7 +222,7 @@ GoogleOAuthClient::Parameters GoogleOAuthClient::tokenParameters(Parameters para
     return parameters;
 }
 
-QCoro::Task<GoogleOAuthClient::TokenResponse> GoogleOAuthClient::postTokenRequest(Parameters parameters)
+QCoro::Task<TokenResponse> GoogleOAuthClient::postTokenRequest(Parameters parameters)
 {
     QNetworkRequest request = makeRequest(configuration_.tokenEndpointURL.value_or(endpoints_.tokenEndpoint));
     request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
@@ -269,7 +231,7 @@ QCoro::Task<GoogleOAuthClient::TokenResponse> GoogleOAuthClient::postTokenReques
         retryPolicy_, {}, [&] { return sendRequest(networkAccessManager_, request, "POST", body); },
         [](const HttpResponse& answer) { return answer.statusCode && isTransientStatus(*answer.statusCode); });
     if (response.isHttpFailure())
-        throw exchangeError(*response.statusCode, response.body);
+        throw tokenExchangeError(*response.statusCode, response.body);
     co_return TokenResponse::fromJson(response.body);
 }
 

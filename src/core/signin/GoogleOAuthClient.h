@@ -20,6 +20,8 @@ class QNetworkAccessManager;
 
 namespace orvane {
 
+struct TokenResponse;
+
 // Google sign-in for an installed application (OAuth 2.0 with PKCE S256, a
 // random state and a loopback redirect), the code exchange, refreshes, and
 // current access tokens for the Drive client. It keeps no token itself: every
@@ -72,7 +74,6 @@ public:
     QCoro::Task<> disconnect();
 
 private:
-    struct TokenResponse;
     using Parameters = QMap<QString, QString>;
 
     QUrl authorizationURL(const QString& redirectURI, const QString& codeChallenge, const QString& state) const;
