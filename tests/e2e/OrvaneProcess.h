@@ -33,6 +33,9 @@ public:
 
     // Every line written so far.
     const QStringList& lines() const { return lines_; }
+    // The process's id: the launcher becomes the application in place, so
+    // this is the running Orvane's too.
+    qint64 processId() const { return process_.processId(); }
     QString output() const { return lines_.join(u'\n'); }
 
 private:
