@@ -91,6 +91,12 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
         setStatusMessage(u"Waiting for Google and retrying (try %1 of %2)..."_s.arg(notice.nextAttempt)
                              .arg(notice.maximumAttempts));
     };
+    uploadShowTimer_.setSingleShot(true);
+    uploadShowTimer_.setInterval(uploadShownAfter);
+    connect(&uploadShowTimer_, &QTimer::timeout, this, [this] {
+        isUploadShown_ = true;
+        Q_EMIT uploadChanged();
+    });
     // A transfer on the thread pool would otherwise keep the process alive
     // until it ended; the application's end waits for the pool.
     if (QCoreApplication* application = QCoreApplication::instance())
@@ -323,6 +329,7 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
     setLastError(std::nullopt);
     setStatusMessage(u"Opening "_s + name + u"..."_s);
     openAbort_ = AbortSignal();
+    isCancellingOpen_ = false;
     bool accessExpired = false;
     try {
         const std::shared_ptr<GoogleOAuthClient> oauthClient = makeOAuthClient();
@@ -330,7 +337,9 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
         // runs the browser sign-in from here when no usable token is stored.
         GoogleDriveClient driveClient(*oauthClient, services_.networkAccessManager,
                                       GoogleFileURLResolver(services_.endpoints), services_.endpoints, retryPolicy_,
-                                      openAbort_);
+                                      openAbort_, [this, name](const UploadProgress& progress) {
+                                          takeUploadProgress(name, progress);
+                                      });
         const WorkspaceOpenService service(FileRouter(), DriveFolderResolver{preferences_.rootFolderName},
                                            services_.stateStore, driveClient);
         const OpenOutcome outcome =
@@ -345,9 +354,14 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
                          + name);
     } catch (const std::exception& error) {
         accessExpired = dynamic_cast<const GoogleAccessExpiredError*>(&error) != nullptr;
-        setLastError(friendlyError(error));
-        setStatusMessage(u"Could not open "_s + name);
+        if (isCancellingOpen_) {
+            setStatusMessage(u"Upload of "_s + name + u" cancelled"_s);
+        } else {
+            setLastError(friendlyError(error));
+            setStatusMessage(u"Could not open "_s + name);
+        }
     }
+    endUpload();
     if (accessExpired)
         co_await forgetExpiredAccess();
     setOpening(false);
@@ -358,6 +372,37 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
 void AppModel::abortOpen()
 {
     openAbort_.abort();
+}
+
+void AppModel::cancelUpload()
+{
+    if (!isOpenUnderWay_)
+        return;
+    isCancellingOpen_ = true;
+    openAbort_.abort();
+}
+
+void AppModel::takeUploadProgress(const QString& fileName, const UploadProgress& progress)
+{
+    const UploadMeter::Clock::time_point now = UploadMeter::Clock::now();
+    if (!uploadMeter_.isActive()) {
+        uploadMeter_.start(fileName, progress, now);
+        uploadShowTimer_.start();
+    } else {
+        uploadMeter_.update(progress, now);
+    }
+    if (isUploading())
+        Q_EMIT uploadChanged();
+}
+
+void AppModel::endUpload()
+{
+    const bool wasShown = isUploading();
+    uploadMeter_.stop();
+    uploadShowTimer_.stop();
+    isUploadShown_ = false;
+    if (wasShown)
+        Q_EMIT uploadChanged();
 }
 
 QCoro::Task<> AppModel::forgetExpiredAccess()

@@ -12,12 +12,14 @@
 #include "shell/LaunchIntentTracker.h"
 #include "state/LocalFileRecord.h"
 #include "shell/OpenURLsNotification.h"
+#include "shell/UploadMeter.h"
 #include "routing/Preferences.h"
 #include "platform/WebBrowser.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QVariantList>
 
@@ -100,6 +102,19 @@ class AppModel final : public QObject {
     // lastError, nothing else ever writes it.
     Q_PROPERTY(QString defaultApplicationReport READ defaultApplicationReport NOTIFY defaultApplicationReportChanged)
     Q_PROPERTY(bool didMakingDefaultFail READ didMakingDefaultFail NOTIFY defaultApplicationReportChanged)
+    // The upload under way, once it has taken half a second (a quick one
+    // never shows): its file, the bytes sent of the total, the rate in bytes
+    // per second, how much is done (0 to 1, and in percent), the time left,
+    // and the title the tray shows ("Uploading NAME — 42%").
+    Q_PROPERTY(bool isUploading READ isUploading NOTIFY uploadChanged)
+    Q_PROPERTY(QString uploadFileName READ uploadFileName NOTIFY uploadChanged)
+    Q_PROPERTY(qint64 uploadBytesSent READ uploadBytesSent NOTIFY uploadChanged)
+    Q_PROPERTY(qint64 uploadTotalBytes READ uploadTotalBytes NOTIFY uploadChanged)
+    Q_PROPERTY(double uploadBytesPerSecond READ uploadBytesPerSecond NOTIFY uploadChanged)
+    Q_PROPERTY(double uploadFraction READ uploadFraction NOTIFY uploadChanged)
+    Q_PROPERTY(int uploadPercent READ uploadPercent NOTIFY uploadChanged)
+    Q_PROPERTY(QString uploadTimeLeft READ uploadTimeLeft NOTIFY uploadChanged)
+    Q_PROPERTY(QString uploadTitle READ uploadTitle NOTIFY uploadChanged)
 
 public:
     static constexpr qsizetype recentRecordsLimit = 12;
@@ -154,6 +169,17 @@ public:
     QString googleConnectionStatusTitle() const;
     const QString& defaultApplicationReport() const { return defaultApplicationReport_; }
     bool didMakingDefaultFail() const { return didMakingDefaultFail_; }
+    // How long an upload runs before it shows.
+    static constexpr std::chrono::milliseconds uploadShownAfter{500};
+    bool isUploading() const { return uploadMeter_.isActive() && isUploadShown_; }
+    QString uploadFileName() const { return uploadMeter_.fileName(); }
+    qint64 uploadBytesSent() const { return uploadMeter_.progress().bytesSent; }
+    qint64 uploadTotalBytes() const { return uploadMeter_.progress().totalBytes; }
+    double uploadBytesPerSecond() const { return uploadMeter_.bytesPerSecond(); }
+    double uploadFraction() const { return uploadMeter_.fraction(); }
+    int uploadPercent() const { return uploadMeter_.percent(); }
+    QString uploadTimeLeft() const { return uploadMeter_.timeLeft(); }
+    QString uploadTitle() const { return uploadMeter_.title(); }
 
     // Installed by the window layer: bring the main window to the front, show
     // the preferences window.
@@ -171,6 +197,9 @@ public:
     // before it completes, and nothing is recorded. Quitting does this, so
     // that no transfer keeps the process alive.
     Q_INVOKABLE void abortOpen();
+    // The user's Cancel: the open under way stops as abortOpen() stops it,
+    // and the status line says it was cancelled rather than failed.
+    Q_INVOKABLE void cancelUpload();
     // The browser sign-in; ignored while one is under way.
     Q_INVOKABLE void connectGoogle();
     // Forgets the stored tokens (nothing is sent to Google) and the OAuth
@@ -207,6 +236,7 @@ Q_SIGNALS:
     // One file's open has ended, so the next may begin.
     void openEnded();
     void hasOpenWorkChanged();
+    void uploadChanged();
 
 private:
     // Counts as open work for as long as it lives.
@@ -222,6 +252,8 @@ private:
     // browser sign-ins.
     QCoro::Task<> waitForTurnToOpen();
     QCoro::Task<> doOpenFile(QUrl fileURL);
+    void takeUploadProgress(const QString& fileName, const UploadProgress& progress);
+    void endUpload();
     QCoro::Task<> doConnectGoogle();
     QCoro::Task<> doDisconnectGoogle();
     QCoro::Task<> doOpenSampleCSV();
@@ -251,6 +283,11 @@ private:
     RetryPolicy retryPolicy_;
     // Aborts the open under way; each open has a signal of its own.
     AbortSignal openAbort_;
+    bool isCancellingOpen_ = false;
+    UploadMeter uploadMeter_;
+    // Shows the upload once it has taken uploadShownAfter.
+    QTimer uploadShowTimer_;
+    bool isUploadShown_ = false;
     std::shared_ptr<GoogleOAuthClient> oauthClient_;
     std::function<void()> showMainWindowHandler_;
     std::function<void()> showPreferencesWindowHandler_;
