@@ -7,6 +7,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTest>
 
 #include <chrono>
 
@@ -154,6 +156,31 @@ TEST_F(TrayTest, TheMenuShowsFileNamesAsTheyAreAndEachEntryDoesWhatItSays)
 
     item->click(item->menuEntry(u"Quit Orvane"_s));
     EXPECT_EQ(orvane->waitForExit(), 0) << orvane->output().toStdString();
+}
+
+TEST_F(TrayTest, AnUploadUnderWayShowsInTheTooltipAndHeadsTheMenuWithACancel)
+{
+    // Over 5 MiB, so a resumable upload; its chunk hangs until the cancel.
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 30s, 1, "PUT");
+    const QString file = desktop->writeFile(u"export.csv"_s, QByteArray(6 * 1024 * 1024, 'a'));
+    const auto orvane = startInTray({file});
+    ASSERT_TRUE(item);
+    const auto uploadShows = [this] { return item->toolTipTitle().startsWith(u"Uploading export.csv \u2014 "_s); };
+    ASSERT_TRUE(QTest::qWaitFor(uploadShows, 10'000)) << item->toolTipTitle().toStdString();
+    EXPECT_TRUE(QRegularExpression(u"^Uploading export.csv \u2014 [0-9]{1,3}%$"_s).match(item->toolTipTitle()).hasMatch())
+        << item->toolTipTitle().toStdString();
+
+    const QStringList menu = lines(item->menu());
+    ASSERT_GE(menu.size(), 4);
+    EXPECT_TRUE(menu[0].startsWith(u"Uploading export.csv \u2014 "_s) && menu[0].endsWith(u"% (disabled)"_s))
+        << menu[0].toStdString();
+    EXPECT_EQ(menu.mid(1, 3), (QStringList{u"Cancel Upload"_s, u"---"_s, u"Open Orvane"_s}));
+
+    item->click(item->menuEntry(u"Cancel Upload"_s));
+    EXPECT_TRUE(orvane->waitForLine(u"Status: Upload of export.csv cancelled"_s)) << orvane->output().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return item->toolTipTitle() == u"Orvane"_s; }, 5000));
+    EXPECT_EQ(lines(item->menu()).first(), u"Open Orvane"_s);
+    EXPECT_EQ(emulator.uploadSessions().first().state, u"cancelled"_s);
 }
 
 // Without a tray on the session bus there is no tray mode: the main window

@@ -4,7 +4,8 @@ import QtQuick.Layouts
 import Orvane
 
 // The main window once setup is complete: what Orvane does, the connection
-// and the opening mode, the recent files, the last error and the status.
+// and the opening mode, the upload under way, the recent files, the last
+// error and the status.
 // The bottom row stays at the window's bottom edge; above it everything fits
 // from the smallest window size up, an error banner included, the recent
 // files taking the room there is. Where it cannot (no files yet, whose
@@ -61,6 +62,11 @@ Item {
                         systemImage: "slider.horizontal.3"
                         isPositive: true
                     }
+                }
+                UploadProgressBanner {
+                    objectName: "uploadBanner"
+                    Layout.fillWidth: true
+                    visible: AppModel.isUploading
                 }
                 TipBanner {
                     Layout.fillWidth: true

@@ -114,6 +114,10 @@ void OrvaneApp::showTrayItem()
     trayItem_ = std::make_unique<QSystemTrayIcon>(MenuBarIcon::trayIcon(services_.bundle));
 #endif
     trayItem_->setToolTip(u"Orvane"_s);
+    // The upload under way, for a glance at the panel.
+    QObject::connect(&model_, &AppModel::uploadChanged, trayItem_.get(), [this] {
+        trayItem_->setToolTip(model_.isUploading() ? model_.uploadTitle() : u"Orvane"_s);
+    });
     trayItem_->setContextMenu(&menu_.menu());
     menu_.setTitleReader(titleReaderOf(menu_.menu()));
     // The menu opens with the secondary button; the primary one opens Orvane,

@@ -17,6 +17,7 @@ MenuBarMenu::MenuBarMenu(AppModel& model, std::function<void()> showMainWindow, 
     // A tray that exports the menu to the desktop may read it without asking
     // first, so a change of what it lists is shown at once as well.
     connect(&model_, &AppModel::recentRecordsChanged, this, &MenuBarMenu::rebuild);
+    connect(&model_, &AppModel::uploadChanged, this, &MenuBarMenu::followUpload);
     rebuild();
 }
 
@@ -36,6 +37,7 @@ void MenuBarMenu::rebuild()
 {
     menu_.clear();
 
+    addUpload();
     addItem(u"Open Orvane"_s, this, &MenuBarMenu::openOrvane)->setIcon(symbol(u"macwindow"_s));
     QAction* copyURL = addItem(u"Copy Last Google URL"_s, &model_, &AppModel::copyLastOpenedURL);
     copyURL->setIcon(symbol(u"link"_s));
@@ -50,6 +52,24 @@ void MenuBarMenu::rebuild()
     menu_.addSeparator();
 
     addItem(u"Quit Orvane"_s, this, [this] { quit_(); });
+}
+
+void MenuBarMenu::addUpload()
+{
+    if (!model_.isUploading())
+        return;
+    uploadItem_ = addItem(model_.uploadTitle());
+    uploadItem_->setEnabled(false);
+    addItem(u"Cancel Upload"_s, &model_, &AppModel::cancelUpload)->setIcon(symbol(u"xmark.circle"_s));
+    menu_.addSeparator();
+}
+
+void MenuBarMenu::followUpload()
+{
+    if (model_.isUploading() != !uploadItem_.isNull())
+        rebuild();
+    else if (uploadItem_)
+        uploadItem_->setText(literalMenuTitle(model_.uploadTitle(), titleReader_));
 }
 
 void MenuBarMenu::addRecentFiles()

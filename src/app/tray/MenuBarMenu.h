@@ -4,6 +4,7 @@
 
 #include <QMenu>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 
@@ -12,10 +13,10 @@ namespace orvane {
 class AppModel;
 
 // The menu of Orvane's tray item (and, on desktops without a tray, of the
-// main window's menu button): the main window, the last Google URL, the
-// recent files, preferences, onboarding and quitting. It is made anew from
-// the model each time it opens, and whenever the recent files change while
-// it is shown.
+// main window's menu button): the upload under way with its Cancel, the main
+// window, the last Google URL, the recent files, preferences, onboarding and
+// quitting. It is made anew from the model each time it opens, and whenever
+// the recent files change or an upload shows or ends while it is shown.
 class MenuBarMenu final : public QObject {
     Q_OBJECT
 
@@ -39,6 +40,9 @@ public:
     void openOrvane();
 
 private:
+    void addUpload();
+    // The upload's percent, without remaking the menu a few times a second.
+    void followUpload();
     void addRecentFiles();
     template<typename... Action>
     QAction* addItem(const QString& title, Action&&... action);
@@ -49,6 +53,7 @@ private:
     std::function<void()> showMainWindow_;
     std::function<void()> quit_;
     QMenu menu_;
+    QPointer<QAction> uploadItem_;
     MenuTitleReader titleReader_ = MenuTitleReader::qtMenu;
 };
 

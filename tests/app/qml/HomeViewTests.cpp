@@ -288,3 +288,29 @@ TEST_F(HomeViewTest, FilesDroppedOnTheWindowAreOpenedLikeFilesFromTheFileManager
 }
 
 } // namespace
+
+TEST_F(HomeViewTest, AnUploadUnderWayShowsItsNamePercentAndTimeLeftAndItsCancelStopsIt)
+{
+    QQuickWindow& window = showHome();
+    connectAndWait();
+    QQuickItem* banner = item(window, u"uploadBanner"_s);
+    EXPECT_FALSE(banner->isVisible());
+    // Over 5 MiB, so a resumable upload; its chunk hangs until the cancel.
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::seconds(30), 1, "PUT");
+    model->openFile(writeFile(u"export.csv"_s, QByteArray(6 * 1024 * 1024, 'a')));
+    ASSERT_TRUE(waitUntil([this] { return model->isUploading(); }));
+    settle(window);
+
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(text(item(window, u"uploadName"_s)), u"Uploading export.csv"_s);
+    EXPECT_EQ(item(window, u"uploadBar"_s)->property("value").toDouble(), model->uploadFraction());
+    EXPECT_EQ(text(item(window, u"uploadDetail"_s)),
+              u"%1% \u2014 %2"_s.arg(model->uploadPercent()).arg(model->uploadTimeLeft()));
+    EXPECT_EQ(cutOffContent(window), QStringList());
+
+    click(window, item(window, u"cancelUploadButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return !model->isOpening(); }));
+    EXPECT_EQ(model->statusMessage(), u"Upload of export.csv cancelled"_s);
+    settle(window);
+    EXPECT_FALSE(banner->isVisible());
+}

@@ -202,4 +202,57 @@ TEST_F(MenuBarMenuTest, EveryActionableItemButTheFilesAndQuitHasASymbol)
     EXPECT_TRUE(action(u"Quit Orvane"_s)->icon().isNull());
 }
 
+// A file over 5 MiB, whose resumable upload's chunk the emulator holds for duration, opened.
+class MenuBarMenuUploadTest : public MenuBarMenuTest {
+protected:
+    void openLargeFileWithAStalledUpload(std::chrono::milliseconds duration)
+    {
+        makeModel();
+        connectAndWait();
+        makeMenu();
+        emulator.stallNextRequests(u"/upload/drive/v3/files"_s, duration, 1, "PUT");
+        model->openFile(writeFile(u"export.csv"_s, QByteArray(6 * 1024 * 1024, 'a')));
+        ASSERT_TRUE(waitUntil([this] { return model->isUploading(); }));
+    }
+};
+
+TEST_F(MenuBarMenuUploadTest, AnUploadUnderWayHeadsTheMenuAndItsCancelStopsIt)
+{
+    openLargeFileWithAStalledUpload(std::chrono::seconds(30));
+    const QStringList shown = entries(menuBarMenu->menu());
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.first(), model->uploadTitle() + u" (disabled)"_s);
+    EXPECT_TRUE(shown.first().startsWith(u"Uploading export.csv \u2014 "_s)) << qPrintable(shown.first());
+    EXPECT_EQ(shown.mid(1), (QStringList{u"Cancel Upload"_s, u"---"_s, u"Open Orvane"_s,
+                                         u"Copy Last Google URL (disabled)"_s, u"---"_s, u"No recent files (disabled)"_s,
+                                         u"---"_s, u"Preferences"_s, u"Onboarding"_s, u"---"_s, u"Quit Orvane"_s}));
+    EXPECT_FALSE(action(u"Cancel Upload"_s)->icon().isNull());
+
+    action(u"Cancel Upload"_s)->trigger();
+    ASSERT_TRUE(waitUntil([this] { return !model->isOpening(); }));
+    EXPECT_EQ(model->statusMessage(), u"Upload of export.csv cancelled"_s);
+    EXPECT_EQ(entries(menuBarMenu->menu()).first(), u"Open Orvane"_s) << "the upload's items are gone";
+}
+
+TEST_F(MenuBarMenuUploadTest, TheUploadsTitleFollowsItsPercentInPlace)
+{
+    openLargeFileWithAStalledUpload(std::chrono::milliseconds(1200));
+    const QPointer<QAction> title = menuBarMenu->menu().actions().first();
+    QStringList mismatches;
+    int updates = 0;
+    // Connected after the menu, so it hears each change after the menu did.
+    QObject::connect(model.get(), &AppModel::uploadChanged, [&] {
+        if (!model->isUploading())
+            return;
+        ++updates;
+        if (!title || title->text() != model->uploadTitle())
+            mismatches.append(title ? title->text() : u"(item gone)"_s);
+    });
+    ASSERT_TRUE(waitUntil([this] { return !model->isOpening(); }));
+    EXPECT_GT(updates, 0);
+    EXPECT_TRUE(mismatches.isEmpty()) << qPrintable(mismatches.join(u" | "_s));
+    EXPECT_EQ(model->statusMessage(), u"Uploaded and opened export.csv"_s);
+}
+
 } // namespace
+
