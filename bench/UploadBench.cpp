@@ -1,12 +1,17 @@
 // Uploads one large file to the local Google emulator with GoogleDriveClient,
-// then posts the same multipart body with curl to the same endpoint, in the
-// same run, and reports both throughputs and this process's peak resident
-// memory (curl runs as its own process and does not count).
+// through its resumable path, then sends the same bytes with curl to the same
+// emulator (the initiation, then the whole file in one PUT), in the same run,
+// and reports both throughputs and this process's peak resident memory (curl
+// runs as its own process and does not count). A second upload of the file
+// has its connection dropped halfway through and reports the bytes that were
+// sent twice. With --tls everything goes over HTTPS, the emulator's
+// certificate trusted through SSL_CERT_FILE (curl: --cacert).
 //
-//   upload_bench [SIZE_MIB]      (default 1024)
+//   upload_bench [SIZE_MIB [CHUNK_MIB]] [--tls]    (defaults: 1024, the client's chunk size)
 
 #include "drive/GoogleDriveClient.h"
 #include "GoogleEmulatorProcess.h"
+#include "net/TrustStore.h"
 #include "state/LocalFileSnapshot.h"
 
 #include <QCoreApplication>
@@ -16,15 +21,16 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <QCoroTask>
 
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <optional>
 
 using namespace orvane;
+using namespace orvane::testsupport;
 
 namespace {
 
@@ -54,74 +60,136 @@ double peakResidentMiB()
     return usage.ru_maxrss / 1024.0;
 }
 
+// One upload of url with a fresh client; its seconds.
+double uploadWithClient(QCoreApplication& application, const QString& token, const GoogleServiceEndpoints& endpoints,
+                        const QUrl& url, UploadTuning tuning)
+{
+    FixedTokenProvider tokens(token);
+    QNetworkAccessManager network;
+    GoogleDriveClient client(tokens, network, GoogleFileURLResolver(endpoints), endpoints,
+                             RetryPolicy::exponentialBackoff(), {}, {}, tuning);
+    const FileRoute route = FileRouter().route(url);
+    const DriveUploadRequest request{url, LocalFileSnapshot::inspect(url, false), route, OpenMode::officePreserved,
+                                     QStringLiteral("Opened from Mac"), route.destinationFolderName()};
+    QElapsedTimer timer;
+    timer.start();
+    double seconds = 0;
+    bool failed = false;
+    QCoro::connect(
+        [&]() -> QCoro::Task<> {
+            try {
+                co_await client.uploadFile(request);
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "upload failed: %s\n", error.what());
+                failed = true;
+            }
+        }(),
+        &application, [&] {
+            seconds = timer.nsecsElapsed() / 1e9;
+            application.quit();
+        });
+    application.exec();
+    if (failed)
+        std::exit(1);
+    return seconds;
+}
+
+QByteArray runCurl(const QStringList& arguments)
+{
+    QProcess curl;
+    curl.start(QStringLiteral("curl"), arguments);
+    curl.waitForFinished(-1);
+    if (curl.exitCode() != 0)
+        qFatal("curl failed: %s", curl.readAllStandardError().constData());
+    return curl.readAllStandardOutput();
+}
+
+// The initiation and one PUT of the whole file, as the client's requests
+// would be without chunks; its seconds.
+double uploadWithCurl(const GoogleEmulatorProcess& emulator, const QString& token, const QString& path, qint64 size,
+                      const std::optional<QString>& authority)
+{
+    QStringList common{QStringLiteral("-sS"), QStringLiteral("-H"), QStringLiteral("Authorization: Bearer ") + token};
+    if (authority)
+        common += {QStringLiteral("--cacert"), *authority};
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray head = runCurl(
+        common
+        + QStringList{QStringLiteral("-D"), QStringLiteral("-"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                      QStringLiteral("-H"), QStringLiteral("Content-Type: application/json; charset=UTF-8"),
+                      QStringLiteral("-H"), QStringLiteral("X-Upload-Content-Type: application/vnd.ms-excel"),
+                      QStringLiteral("-H"), QStringLiteral("X-Upload-Content-Length: %1").arg(size),
+                      QStringLiteral("--data-binary"), QStringLiteral(R"({"name":"large.xls","parents":["root"]})"),
+                      emulator.url(QStringLiteral("/upload/drive/v3/files?uploadType=resumable&fields=id")).toString()});
+    QString session;
+    for (const QByteArray& line : head.split('\n')) {
+        if (line.toLower().startsWith("location:"))
+            session = QString::fromLatin1(line.mid(9).trimmed());
+    }
+    if (session.isEmpty())
+        qFatal("no session: %s", head.constData());
+    runCurl(common
+            + QStringList{QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-H"),
+                          QStringLiteral("Content-Range: bytes 0-%1/%2").arg(size - 1).arg(size), QStringLiteral("-T"),
+                          path, session});
+    return timer.nsecsElapsed() / 1e9;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const qint64 size = (argc > 1 ? QByteArray(argv[1]).toLongLong() : 1024) << 20;
-    QTemporaryDir folder;
-    orvane::testsupport::GoogleEmulatorProcess emulator;
-    const QString token = emulator.accessToken();
+    QStringList arguments = application.arguments().mid(1);
+    const bool overTls = arguments.removeAll(QStringLiteral("--tls")) > 0;
+    const qint64 size = (arguments.size() > 0 ? arguments[0].toLongLong() : 1024) << 20;
+    UploadTuning tuning;
+    if (arguments.size() > 1)
+        tuning.chunkSize = arguments[1].toLongLong() << 20;
 
-    QFile file(folder.filePath(QStringLiteral("large.xlsx")));
+    QTemporaryDir folder;
+    const TestCertificateAuthority authority;
+    GoogleEmulatorOptions options;
+    if (overTls) {
+        options.tls = authority.serverFiles();
+        trustCertificateAuthoritiesOf({{QStringLiteral("SSL_CERT_FILE"), authority.certificatePath()}});
+    }
+    GoogleEmulatorProcess emulator(options);
+    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
+
+    QFile file(folder.filePath(QStringLiteral("large.xls")));
     file.open(QIODevice::WriteOnly);
     writeRandomFile(file, size);
     file.close();
     const QUrl url = QUrl::fromLocalFile(file.fileName());
     const double residentBefore = peakResidentMiB();
 
-    FixedTokenProvider tokens(token);
-    QNetworkAccessManager network;
-    const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
-    GoogleDriveClient client(tokens, network, GoogleFileURLResolver(endpoints), endpoints);
-    const FileRoute route = FileRouter().route(url);
-    const DriveUploadRequest request{url, LocalFileSnapshot::inspect(url, false), route, OpenMode::officePreserved,
-                                     QStringLiteral("Opened from Mac"), route.destinationFolderName()};
-
-    QElapsedTimer timer;
-    timer.start();
-    double clientSeconds = 0;
-    QCoro::connect(client.uploadFile(request), &application, [&](const DriveUploadResult&) {
-        clientSeconds = timer.nsecsElapsed() / 1e9;
-        application.quit();
-    });
-    application.exec();
+    const double clientSeconds = uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning);
     const double clientResident = peakResidentMiB();
+    const double curlSeconds = uploadWithCurl(emulator, emulator.accessToken(), file.fileName(), size,
+                                              overTls ? std::optional(authority.certificatePath()) : std::nullopt);
 
-    // The same body for curl, built the way the client frames it.
-    const QByteArray boundary = "OrvaneBoundary-BENCH";
-    QFile body(folder.filePath(QStringLiteral("body.bin")));
-    body.open(QIODevice::WriteOnly);
-    body.write("--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n"
-               R"({"name":"large.xlsx","mimeType":"application/vnd.ms-excel","parents":["root"]})"
-               "\r\n--" + boundary + "\r\nContent-Type: application/vnd.ms-excel\r\n\r\n");
-    file.open(QIODevice::ReadOnly);
-    while (!file.atEnd())
-        body.write(file.read(1 << 20));
-    body.write("\r\n--" + boundary + "--\r\n");
-    body.close();
-
-    QProcess curl;
-    timer.restart();
-    curl.start(QStringLiteral("curl"),
-               {QStringLiteral("-sS"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-X"),
-                QStringLiteral("POST"), QStringLiteral("-H"), QStringLiteral("Authorization: Bearer ") + token,
-                QStringLiteral("-H"),
-                QStringLiteral("Content-Type: multipart/related; boundary=") + QString::fromLatin1(boundary),
-                QStringLiteral("-T"), body.fileName(),
-                emulator.url(QStringLiteral("/upload/drive/v3/files?uploadType=multipart&fields=id")).toString()});
-    curl.waitForFinished(-1);
-    const double curlSeconds = timer.nsecsElapsed() / 1e9;
-    if (curl.exitCode() != 0)
-        qFatal("curl failed: %s", curl.readAllStandardError().constData());
+    // The connection drops halfway through the chunk that holds the middle byte.
+    emulator.reset();
+    const qint64 middle = size / 2;
+    emulator.dropAfterBodyBytes(QStringLiteral("/upload/drive/v3/files"), middle % tuning.chunkSize, "PUT",
+                                int(middle / tuning.chunkSize));
+    const double resumedSeconds = uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning);
+    const QList<EmulatedUploadSession> sessions = emulator.uploadSessions();
+    if (sessions.size() != 1 || sessions.first().state != QStringLiteral("complete"))
+        qFatal("the dropped upload did not complete in its session");
 
     const double megabytes = size / 1e6;
-    std::printf("file: %.0f MB\n", megabytes);
-    std::printf("GoogleDriveClient: %.0f MB/s (%.2f s, two folder lookups included)\n", megabytes / clientSeconds,
-                clientSeconds);
-    std::printf("curl:              %.0f MB/s (%.2f s)\n", megabytes / curlSeconds, curlSeconds);
+    std::printf("file: %.0f MB over %s, chunks of %lld MiB\n", megabytes, overTls ? "HTTPS" : "HTTP",
+                tuning.chunkSize >> 20);
+    std::printf("GoogleDriveClient: %.0f MB/s (%.2f s, two folder lookups and the initiation included)\n",
+                megabytes / clientSeconds, clientSeconds);
+    std::printf("curl:              %.0f MB/s (%.2f s, the initiation and one PUT)\n", megabytes / curlSeconds,
+                curlSeconds);
     std::printf("ratio:             %.2f\n", curlSeconds / clientSeconds);
     std::printf("peak RSS:          %.1f MiB before the upload, %.1f MiB after it\n", residentBefore, clientResident);
+    std::printf("dropped at 50%%:    %lld bytes sent twice (chunk %lld bytes), %.2f s with the retry's wait\n",
+                sessions.first().receivedBytes - size, tuning.chunkSize, resumedSeconds);
     return 0;
 }
