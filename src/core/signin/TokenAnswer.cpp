@@ -27,8 +27,12 @@ OAuthTokenExchangeError tokenExchangeError(int statusCode, const QByteArray& bod
     QJsonObject object;
     try {
         object = json::parseObject(body);
+        // The code decides what happens next (a revoked grant asks to connect
+        // again): a description that is no text is left out, not a reason to
+        // lose the code.
+        const QJsonValue description = object.value("error_description"_L1);
         return OAuthTokenExchangeError(statusCode, json::requireString(object, "error"_L1),
-                                       json::optionalString(object, "error_description"_L1));
+                                       description.isString() ? std::optional(description.toString()) : std::nullopt);
     } catch (const DecodingError&) {
     }
     // Google's API error shape, {"error": {"message": …}}, as a proxy or

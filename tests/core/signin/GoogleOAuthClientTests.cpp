@@ -310,6 +310,18 @@ TEST_F(GoogleOAuthClientTest, ARefreshRefusedAsAnInvalidGrantSaysPlainlyToConnec
     EXPECT_EQ(connectFailure<OAuthTokenExchangeError>(), OAuthTokenExchangeError(400, u"invalid_grant"_s, u"Bad Request"_s));
 }
 
+// Found by fuzzing: a description of another type than text made the whole
+// answer unreadable, so that a revoked grant was reported as raw JSON.
+TEST_F(GoogleOAuthClientTest, AnErrorWhoseDescriptionIsNoTextKeepsItsCodeSoARevokedGrantStillAsksToConnectAgain)
+{
+    awaitTask(store->saveTokens(storedSet(now.addSecs(-1))));
+    tokenEndpoint.answer(400, R"({"error":"invalid_grant","error_description":["Token has been expired or revoked."]})");
+    EXPECT_THROW(awaitTask(makeClient().accessToken()), GoogleAccessExpiredError);
+
+    tokenEndpoint.answer(401, R"({"error":"invalid_client","error_description":0})");
+    EXPECT_EQ(connectFailure<OAuthTokenExchangeError>(), OAuthTokenExchangeError(401, u"invalid_client"_s, std::nullopt));
+}
+
 TEST_F(GoogleOAuthClientTest, KeepsTheBodyOfAnErrorThatIsNotGooglesAsDetails)
 {
     struct Case {
