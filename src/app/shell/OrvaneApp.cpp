@@ -7,6 +7,7 @@
 #include "tray/MenuBarIcon.h"
 #include "platform/TokenStoreServiceName.h"
 #include "windows/ViewEngine.h"
+#include "windows/ViewReleasePolicy.h"
 #include "windows/WindowlessQuitPolicy.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,14 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
             model_, [this] { return mainWindow_.isVisible() || preferencesWindow_.isVisible(); }, services_.quit);
     }
 
+    // Onboarding keeps the step the user was on in its view: a setup left
+    // half done goes on where it was.
+    viewReleasePolicy_ = std::make_unique<ViewReleasePolicy>(
+        [this] {
+            return mainWindow_.isVisible() || preferencesWindow_.isVisible() || model_.isShowingOnboarding();
+        },
+        [this] { releaseViews(); }, services_.viewReleaseDelay);
+
     launchCheck_.setSingleShot(true);
     launchCheck_.setInterval(launchCheckDelay);
     QObject::connect(&launchCheck_, &QTimer::timeout, [this] { runLaunchCheck(); });
@@ -103,6 +112,15 @@ ViewEngine& OrvaneApp::viewEngine()
     if (!viewEngine_)
         viewEngine_ = std::make_unique<ViewEngine>(model_, services_.hasSystemTray ? nullptr : &menu_.menu());
     return *viewEngine_;
+}
+
+void OrvaneApp::releaseViews()
+{
+    // Windows before the engine that made their views.
+    mainWindow_.release();
+    preferencesWindow_.release();
+    viewEngine_.reset();
+    qCInfo(activityLog) << "Released the windows";
 }
 
 void OrvaneApp::showTrayItem()

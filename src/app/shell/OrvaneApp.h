@@ -3,6 +3,7 @@
 #include "shell/AppModel.h"
 #include "state/JSONLocalStateStore.h"
 #include "tray/MenuBarMenu.h"
+#include "windows/ViewReleasePolicy.h"
 #include "windows/WindowPresenter.h"
 
 #include <QNetworkAccessManager>
@@ -35,6 +36,8 @@ struct OrvaneAppServices {
     // carries the menu and the application ends with its last window.
     bool hasSystemTray;
     std::function<void()> quit;
+    // How long the windows' views are kept once no window is shown.
+    std::chrono::milliseconds viewReleaseDelay = ViewReleasePolicy::idleDelay;
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
 
@@ -62,6 +65,9 @@ public:
 
     // Until the launch check has run.
     bool isLaunchCheckPending() const { return launchCheck_.isActive(); }
+    // The QML engine and the windows' views exist (from the first window
+    // until they are released).
+    bool areViewsMade() const { return viewEngine_ != nullptr; }
 
 private:
     // Run once by the timer started at launch: onboarding while setup is
@@ -69,6 +75,7 @@ private:
     // or the tray item is Orvane's place once set up.
     void runLaunchCheck();
     ViewEngine& viewEngine();
+    void releaseViews();
     void showTrayItem();
 
     OrvaneAppServices services_;
@@ -82,6 +89,7 @@ private:
     WindowPresenter preferencesWindow_;
     std::unique_ptr<QSystemTrayIcon> trayItem_;
     std::unique_ptr<WindowlessQuitPolicy> windowlessQuitPolicy_;
+    std::unique_ptr<ViewReleasePolicy> viewReleasePolicy_;
     QTimer launchCheck_;
 };
 

@@ -75,6 +75,11 @@ void WindowPresenter::bringForward()
     window.requestActivate();
 }
 
+void WindowPresenter::release()
+{
+    window_.reset();
+}
+
 bool WindowPresenter::isVisible() const
 {
     return window_ && window_->isVisible();

@@ -34,9 +34,10 @@ struct WindowSettings {
 };
 
 // Owns one window: makes it on the first request, from the shared view
-// engine (made then too, when it is the first window), and keeps it for the
-// life of the application, so that closing it only hides it and the next
-// request shows the same window with its views as the user left them.
+// engine (made then too, when it is the first window), and keeps it until
+// released, so that closing it only hides it and the next request shows the
+// same window with its views as the user left them. Once released, the next
+// request makes it again, where the user left its frame.
 class WindowPresenter {
 public:
     WindowPresenter(WindowSettings settings, std::function<ViewEngine&()> engine, QSettings& defaults);
@@ -46,6 +47,9 @@ public:
     // Made if needed, shown in front of other windows and given the focus.
     void bringForward();
     bool isVisible() const;
+    bool isMade() const { return window_ != nullptr; }
+    // Destroys the window and its views; call before the engine goes.
+    void release();
 
 private:
     WindowSettings settings_;

@@ -35,6 +35,7 @@ protected:
                     if (isRunningEventLoop)
                         QCoreApplication::quit();
                 },
+            .viewReleaseDelay = viewReleaseDelay,
             .launchIntents = tracker,
             .openURLsNotification = notification,
         });
@@ -79,6 +80,13 @@ protected:
         return !gaveUp;
     }
 
+    // The last window's closing is announced only in the application's event loop.
+    static void runEventLoopFor(std::chrono::milliseconds duration)
+    {
+        QTimer::singleShot(duration, [] { QCoreApplication::quit(); });
+        QCoreApplication::exec();
+    }
+
     // Launched, and past the check half a second after launch.
     OrvaneApp& launchAndWaitForTheLaunchCheck()
     {
@@ -88,6 +96,7 @@ protected:
     }
 
     std::unique_ptr<OrvaneApp> app;
+    std::chrono::milliseconds viewReleaseDelay{200};
     int quitRequests = 0;
     QString statusAtQuit;
     bool isRunningEventLoop = false;
@@ -222,6 +231,57 @@ TEST_F(OrvaneAppTest, WithATrayASetUpOrvaneStartsWithoutAWindowAndItsWindowHasNo
     settle(window);
 
     EXPECT_FALSE(item(window, u"windowMenuButton"_s)->isVisible());
+}
+
+// In the tray for hours, Orvane should not keep what only windows need.
+TEST_F(OrvaneAppTest, AWhileAfterTheLastWindowClosesTheViewsAreReleasedAndMadeAgainOnRequest)
+{
+    OrvaneApp& orvane = launch(true);
+    orvane.model().showPreferencesWindow();
+    orvane.model().showMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&orvane.mainWindow().makeWindowIfNeeded()));
+    const auto closeEveryWindow = [&orvane] {
+        orvane.preferencesWindow().makeWindowIfNeeded().close();
+        orvane.mainWindow().makeWindowIfNeeded().close();
+    };
+
+    QTimer::singleShot(0, closeEveryWindow);
+    QTimer::singleShot(viewReleaseDelay / 2, [&orvane] { orvane.model().showMainWindow(); });
+    runEventLoopFor(2 * viewReleaseDelay);
+    EXPECT_TRUE(orvane.areViewsMade()) << "shown again before the delay ran out";
+
+    QTimer::singleShot(0, closeEveryWindow);
+    runEventLoopFor(3 * viewReleaseDelay);
+
+    EXPECT_FALSE(orvane.areViewsMade());
+    EXPECT_FALSE(orvane.mainWindow().isMade());
+    EXPECT_FALSE(orvane.preferencesWindow().isMade());
+
+    orvane.model().showMainWindow();
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle(window);
+    EXPECT_TRUE(orvane.areViewsMade());
+    EXPECT_TRUE(item(window, u"homeView"_s)->isVisible());
+}
+
+TEST_F(OrvaneAppTest, ASetupLeftHalfDoneKeepsItsStepWhenTheWindowClosesForAWhile)
+{
+    setPreferences({.hasCompletedOnboarding = false});
+    OrvaneApp& orvane = launch(true);
+    ASSERT_TRUE(waitUntil([&orvane] { return orvane.mainWindow().isVisible(); }));
+    QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    item(window, u"onboardingView"_s)->setProperty("selectedStep", 3);
+
+    QTimer::singleShot(0, [&window] { window.close(); });
+    runEventLoopFor(3 * viewReleaseDelay);
+    ASSERT_TRUE(orvane.mainWindow().isMade());
+    orvane.model().showMainWindow();
+
+    QQuickWindow& shownAgain = orvane.mainWindow().makeWindowIfNeeded();
+    EXPECT_TRUE(shownAgain.isVisible());
+    EXPECT_EQ(item(shownAgain, u"onboardingView"_s)->property("selectedStep").toInt(), 3);
 }
 
 TEST_F(OrvaneAppTest, WithoutATrayTheMainWindowCarriesTheMenu)
