@@ -4,6 +4,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QMetaObject>
 
 using namespace Qt::StringLiterals;
@@ -59,6 +61,11 @@ StatusNotifierWatcher::StatusNotifierWatcher() : busObject_(std::make_unique<Bus
     isRegistered_ = bus.registerObject(watcherPath, busObject_.get(),
                                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
         && bus.registerService(watcherService);
+    // Qt lets a new bus connection deliver calls only from the next turn of
+    // this thread's event loop; the test may block from here on.
+    QEventLoop turn;
+    QTimer::singleShot(0, &turn, &QEventLoop::quit);
+    turn.exec();
 }
 
 StatusNotifierWatcher::~StatusNotifierWatcher()

@@ -1,0 +1,177 @@
+// Orvane as it spends most of its life: in the tray. Measures its resident
+// memory (VmRSS) after start, with the home window open, and 10 s after the
+// window is closed, and how often its threads wake while it is idle (their
+// context switches over 60 s, before the window and after it). On an X
+// server of its own, drawn through OpenGL by Mesa's software renderer, with a
+// StatusNotifierItem tray on the session bus, against the local Google
+// emulator, signed in and with one file opened. Run it in a D-Bus session
+// with a keyring:
+//
+//   scripts/with-test-services build/release/bench/resident_bench [IDLE_SECONDS]   (default 60)
+
+#include "GoogleEmulatorProcess.h"
+#include "OrvaneDesktop.h"
+#include "StatusNotifierItemView.h"
+#include "StatusNotifierWatcher.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <map>
+
+using namespace orvane::testsupport;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString procFile(qint64 processId, const QString& path)
+{
+    QFile file(u"/proc/%1/%2"_s.arg(processId).arg(path));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+qint64 statusField(const QString& status, const QString& field)
+{
+    for (const QString& line : status.split(u'\n')) {
+        if (line.startsWith(field + u':'))
+            return line.mid(field.size() + 1).trimmed().split(u' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// VmRSS, and of it what the process's own allocations take (RssAnon) and
+// what the files it maps do (RssFile: its libraries' code and data, fonts).
+void printResident(qint64 processId, const char* when)
+{
+    const QString status = procFile(processId, u"status"_s);
+    const auto mebibytes = [&status](const QString& field) { return double(statusField(status, field)) / 1024.0; };
+    std::printf("resident %s: %.1f MiB (allocated %.1f MiB, mapped files %.1f MiB)\n", when, mebibytes(u"VmRSS"_s),
+                mebibytes(u"RssAnon"_s), mebibytes(u"RssFile"_s) + mebibytes(u"RssShmem"_s));
+}
+
+// Context switches of each thread, by thread id: a thread that sleeps in
+// its event loop switches once each time it wakes and sleeps again.
+std::map<QString, qint64> switchesByThread(qint64 processId)
+{
+    std::map<QString, qint64> switches;
+    for (const QString& thread : QDir(u"/proc/%1/task"_s.arg(processId)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString status = procFile(processId, u"task/"_s + thread + u"/status"_s);
+        const QString name = procFile(processId, u"task/"_s + thread + u"/comm"_s).trimmed();
+        switches[thread + u' ' + name] = statusField(status, u"voluntary_ctxt_switches"_s)
+                                        + statusField(status, u"nonvoluntary_ctxt_switches"_s);
+    }
+    return switches;
+}
+
+void printWakeUps(qint64 processId, const char* when, std::chrono::seconds duration)
+{
+    const std::map<QString, qint64> before = switchesByThread(processId);
+    QThread::sleep(static_cast<unsigned long>(duration.count()));
+    qint64 total = 0;
+    QStringList busy;
+    for (const auto& [thread, switches] : switchesByThread(processId)) {
+        const auto earlier = before.find(thread);
+        const qint64 woken = switches - (earlier == before.end() ? 0 : earlier->second);
+        total += woken;
+        if (woken > 0)
+            busy.append(u"%1: %2"_s.arg(thread).arg(woken));
+    }
+    std::printf("wake-ups over %llds %s: %lld%s%s\n", qlonglong(duration.count()), when, qlonglong(total),
+                busy.isEmpty() ? "" : " (", busy.isEmpty() ? "" : qPrintable(busy.join(u", "_s) + u')'));
+}
+
+// What the window manager's close button does: asks the window to close.
+void closeWindow(const QString& display, const char* title)
+{
+    Display* connection = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!connection)
+        qFatal("cannot reach the X server %s", qPrintable(display));
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count);
+    int closed = 0;
+    for (unsigned int index = 0; index < count; ++index) {
+        char* name = nullptr;
+        XWindowAttributes attributes;
+        const bool isShown = XGetWindowAttributes(connection, children[index], &attributes)
+            && attributes.map_state == IsViewable;
+        if (isShown && XFetchName(connection, children[index], &name) && name && qstrcmp(name, title) == 0) {
+            XEvent request{};
+            request.xclient.type = ClientMessage;
+            request.xclient.window = children[index];
+            request.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+            request.xclient.format = 32;
+            request.xclient.data.l[0] = long(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+            request.xclient.data.l[1] = CurrentTime;
+            XSendEvent(connection, children[index], False, NoEventMask, &request);
+            ++closed;
+        }
+        if (name)
+            XFree(name);
+    }
+    if (children)
+        XFree(children);
+    XCloseDisplay(connection);
+    if (closed != 1)
+        qFatal("found %d shown windows called %s", closed, title);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    // Each figure as soon as it is known, also when a later step fails.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::chrono::seconds idle(argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 60);
+    if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
+        qFatal("run it through scripts/with-test-services: Orvane keeps its sign-in in the keyring");
+
+    StatusNotifierWatcher tray;
+    if (!tray.isRegistered())
+        qFatal("another tray holds the session bus's watcher name");
+    GoogleEmulatorProcess emulator;
+    OrvaneDesktop desktop(emulator.rootUrl(), emulator.clientId());
+    desktop.completeOnboarding();
+    const QString file = desktop.writeFile(u"figures.csv"_s, "Region,Amount\nNorth,10\n");
+
+    // Drawn as on a desktop without a graphics card: through OpenGL, by
+    // Mesa's software renderer, not by Qt Quick's own software backend.
+    QProcessEnvironment environment = desktop.environment();
+    environment.remove(u"QT_QUICK_BACKEND"_s);
+    const auto orvane = std::make_unique<OrvaneProcess>(environment, QStringList());
+    const QString item = tray.waitForItem(OrvaneProcess::defaultTimeout);
+    if (item.isEmpty())
+        qFatal("orvane shows no tray item:\n%s", qPrintable(orvane->output()));
+    const qint64 processId = orvane->processId();
+    QThread::sleep(3);
+    printResident(processId, "after start, in the tray");
+    printWakeUps(processId, "in the tray after start", idle);
+
+    // One file opened, so that the home view lists it (and the sign-in ran).
+    if (desktop.start({file})->waitForExit() != 0 || !orvane->waitForLine(u"Status: Uploaded and opened"_s))
+        qFatal("the file was not opened:\n%s", qPrintable(orvane->output()));
+    StatusNotifierItemView(item).click(StatusNotifierItemView(item).menuEntry(u"Open Orvane"_s));
+    if (!orvane->waitForLine(u"Showing window: Orvane"_s))
+        qFatal("no window:\n%s", qPrintable(orvane->output()));
+    QThread::sleep(3);
+    printResident(processId, "with the home window open");
+
+    closeWindow(desktop.environment().value(u"DISPLAY"_s), "Orvane");
+    const QDeadlineTimer tenSeconds(10s);
+    if (!orvane->waitForLine(u"Released the windows"_s, 10s))
+        qFatal("the windows were not released:\n%s", qPrintable(orvane->output()));
+    QThread::msleep(static_cast<unsigned long>(tenSeconds.remainingTime()));
+    printResident(processId, "10 s after the window closed");
+    printWakeUps(processId, "in the tray after the window", idle);
+    return 0;
+}
