@@ -27,6 +27,18 @@ QJsonValue requireValue(const QJsonObject& object, QLatin1StringView key)
     return *found;
 }
 
+// JSON's \u escapes can spell half of a surrogate pair, which is no text: it
+// could only be written back as U+FFFD, so a record would not save as it loaded.
+QString requireText(const QJsonValue& value, QLatin1StringView key, const char* expected)
+{
+    if (!value.isString())
+        throw wrongType(key, expected);
+    QString text = value.toString();
+    if (!text.isValidUtf16())
+        throw DecodingError(QString(key), QStringLiteral("expected text, found half of a UTF-16 surrogate pair"));
+    return text;
+}
+
 bool isAbsent(const QJsonObject& object, QLatin1StringView key)
 {
     const auto found = object.constFind(key);
@@ -82,10 +94,7 @@ QJsonObject requireObject(const QJsonValue& value)
 
 QString requireString(const QJsonObject& object, QLatin1StringView key)
 {
-    const QJsonValue value = requireValue(object, key);
-    if (!value.isString())
-        throw wrongType(key, "a string");
-    return value.toString();
+    return requireText(requireValue(object, key), key, "a string");
 }
 
 std::optional<QString> optionalString(const QJsonObject& object, QLatin1StringView key)
@@ -138,11 +147,8 @@ QJsonArray requireArray(const QJsonObject& object, QLatin1StringView key)
 QStringList requireStringList(const QJsonObject& object, QLatin1StringView key)
 {
     QStringList list;
-    for (const QJsonValue& element : requireArray(object, key)) {
-        if (!element.isString())
-            throw wrongType(key, "an array of strings");
-        list.append(element.toString());
-    }
+    for (const QJsonValue& element : requireArray(object, key))
+        list.append(requireText(element, key, "an array of strings"));
     return list;
 }
 

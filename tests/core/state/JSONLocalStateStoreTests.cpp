@@ -161,6 +161,9 @@ TEST_F(JSONLocalStateStoreTest, ADefectiveRecordFailsTheWholeLoadAndLeavesTheFil
                       "[0].openURL");
     for (const char* relative : {"##", "docs.google.com/spreadsheets/d/1AbC-dEf_2/edit", "/spreadsheets/d/1AbC-dEf_2"})
         expectLoadRefused(knownRecordJson("https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit", relative), "[0].openURL");
+    // A lone surrogate is no text: it could only be saved back as U+FFFD, another path.
+    expectLoadRefused(knownRecordJson("Sales Report", R"(Sales\udd03Report)"), "[0].localFilePath");
+    expectLoadRefused(knownRecordJson("CSV Imports", R"(CSV\ud800)"), "[0].destinationFolderName");
     expectLoadRefused("[" + knownRecordJson().mid(1, knownRecordJson().size() - 2) + ",{}]", "[1].id");
     expectLoadRefused("this is not JSON", "");
     expectLoadRefused(R"({"records":[]})", "");
