@@ -1,10 +1,11 @@
 // Uploads one large file to the local Google emulator with GoogleDriveClient,
 // through its resumable path, then sends the same bytes with curl to the same
 // emulator (the initiation, then the whole file in one PUT), in the same run,
-// and reports both throughputs and this process's peak resident memory (curl
+// three rounds alternating, and reports the best throughput of each and this
+// process's peak resident memory (curl
 // runs as its own process and does not count). A second upload of the file
-// has its connection dropped halfway through and reports the bytes that were
-// sent twice. With --tls everything goes over HTTPS, the emulator's
+// has its connection dropped halfway through and reports the bytes that
+// reached the emulator twice. With --tls everything goes over HTTPS, the emulator's
 // certificate trusted through SSL_CERT_FILE (curl: --cacert).
 //
 //   upload_bench [SIZE_MIB [CHUNK_MIB]] [--tls]    (defaults: 1024, the client's chunk size)
@@ -26,6 +27,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -165,16 +167,24 @@ int main(int argc, char** argv)
     const QUrl url = QUrl::fromLocalFile(file.fileName());
     const double residentBefore = peakResidentMiB();
 
-    const double clientSeconds = uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning);
+    // Three rounds, alternating, the best of each: the machine is shared.
+    double clientSeconds = 1e9;
+    double curlSeconds = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        clientSeconds =
+            std::min(clientSeconds, uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning));
+        curlSeconds = std::min(curlSeconds, uploadWithCurl(emulator, emulator.accessToken(), file.fileName(), size,
+                                                           overTls ? std::optional(authority.certificatePath())
+                                                                   : std::nullopt));
+    }
     const double clientResident = peakResidentMiB();
-    const double curlSeconds = uploadWithCurl(emulator, emulator.accessToken(), file.fileName(), size,
-                                              overTls ? std::optional(authority.certificatePath()) : std::nullopt);
 
-    // The connection drops halfway through the chunk that holds the middle byte.
+    // The connection drops halfway through the chunk that holds the middle
+    // byte, off the 256 KiB blocks the emulator keeps.
     emulator.reset();
-    const qint64 middle = size / 2;
-    emulator.dropAfterBodyBytes(QStringLiteral("/upload/drive/v3/files"), middle % tuning.chunkSize, "PUT",
-                                int(middle / tuning.chunkSize));
+    const qint64 cutOffAfter = tuning.chunkSize / 2 + 100'000;
+    emulator.dropAfterBodyBytes(QStringLiteral("/upload/drive/v3/files"), cutOffAfter, "PUT",
+                                int(size / 2 / tuning.chunkSize));
     const double resumedSeconds = uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning);
     const QList<EmulatedUploadSession> sessions = emulator.uploadSessions();
     if (sessions.size() != 1 || sessions.first().state != QStringLiteral("complete"))
@@ -183,13 +193,13 @@ int main(int argc, char** argv)
     const double megabytes = size / 1e6;
     std::printf("file: %.0f MB over %s, chunks of %lld MiB\n", megabytes, overTls ? "HTTPS" : "HTTP",
                 tuning.chunkSize >> 20);
-    std::printf("GoogleDriveClient: %.0f MB/s (%.2f s, two folder lookups and the initiation included)\n",
+    std::printf("GoogleDriveClient: %.0f MB/s (%.2f s, the folders and the initiation included)\n",
                 megabytes / clientSeconds, clientSeconds);
     std::printf("curl:              %.0f MB/s (%.2f s, the initiation and one PUT)\n", megabytes / curlSeconds,
                 curlSeconds);
     std::printf("ratio:             %.2f\n", curlSeconds / clientSeconds);
     std::printf("peak RSS:          %.1f MiB before the upload, %.1f MiB after it\n", residentBefore, clientResident);
-    std::printf("dropped at 50%%:    %lld bytes sent twice (chunk %lld bytes), %.2f s with the retry's wait\n",
+    std::printf("dropped at 50%%:    %lld bytes arrived twice (chunk %lld bytes), %.2f s with the retry's wait\n",
                 sessions.first().receivedBytes - size, tuning.chunkSize, resumedSeconds);
     return 0;
 }
