@@ -797,6 +797,23 @@ TEST_F(ResumableUploadTest, AnUnauthorisedChunkReplacesTheTokenAndTheSameSession
     EXPECT_EQ(puts[2].header("Content-Range"), "bytes */1310820");
     for (qsizetype index = 2; index < puts.size(); ++index)
         EXPECT_EQ(puts[index].header("Authorization"), "Bearer " + tokens.replacement->toUtf8()) << index;
+
+    // The token runs out for real while the second chunk is on its way.
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    tokens.rejectedTokens.clear();
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"stallMilliseconds"_s, 600}});
+    onProgress = [this](const UploadProgress& report) {
+        if (report.bytesSent == 0 || report.bytesSent == report.totalBytes)
+            return;
+        onProgress = {};
+        emulator.expireAllTokens();
+        tokens.replacement = emulator.accessToken();
+    };
+    expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    EXPECT_EQ(tokens.rejectedTokens.size(), 1);
+    EXPECT_EQ(emulator.uploadSessions().size(), 1) << "the same session went on";
+    EXPECT_EQ(sessionRequests("PUT")[1].status, 401);
 }
 
 TEST_F(ResumableUploadTest, ACancelEndsTheUploadAtOnceEndsItsSessionAndKeepsNothing)
