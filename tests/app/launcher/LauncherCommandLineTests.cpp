@@ -1,16 +1,12 @@
 #include "LauncherTest.h"
 #include "OrvaneProcess.h"
 #include "launcher/LauncherCommandLine.h"
-#include "instance/InstanceAddress.h"
-#include "instance/InstanceLock.h"
-#include "instance/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -90,12 +86,8 @@ protected:
 
 TEST_F(LauncherCommandTest, AnUnknownOptionEndsWithStatusTwoAndAHintAndHandsNothingOver)
 {
-    const InstanceAddress address = InstanceAddress::of({{u"XDG_RUNTIME_DIR"_s, runtime.path()}});
-    InstanceLock lock(address.lockPath);
-    ASSERT_EQ(lock.tryLock(), InstanceLock::Attempt::locked);
-    SingleInstance running(address.socketPath);
-    ASSERT_TRUE(running.listen());
-    QSignalSpy received(&running, &SingleInstance::requestReceived);
+    RunningOrvaneStandIn running(runtime.path());
+    ASSERT_TRUE(running.start());
 
     QProcess launcher;
     run(launcher, orvaneExecutable(), {u"report.csv"_s, u"--frobnicate"_s});
@@ -105,7 +97,7 @@ TEST_F(LauncherCommandTest, AnUnknownOptionEndsWithStatusTwoAndAHintAndHandsNoth
               "orvane: unknown option '--frobnicate'\nTry 'orvane --help' for more information.\n");
     EXPECT_EQ(launcher.readAllStandardOutput(), "");
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
-    EXPECT_EQ(received.count(), 0);
+    EXPECT_EQ(running.received.count(), 0);
 }
 
 TEST_F(LauncherCommandTest, HelpNamesThisUsersClientFileAndTheInstallationsBesideTheCommand)

@@ -1,14 +1,10 @@
 #include "LauncherTest.h"
 #include "OrvaneProcess.h"
-#include "instance/InstanceAddress.h"
-#include "instance/InstanceLock.h"
-#include "instance/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,24 +17,20 @@ namespace {
 
 TEST_F(LauncherTest, HandsItsFilesToTheRunningOrvaneWithoutStartingTheApplication)
 {
-    const InstanceAddress address = InstanceAddress::of({{u"XDG_RUNTIME_DIR"_s, runtime.path()}});
-    InstanceLock lock(address.lockPath);
-    ASSERT_EQ(lock.tryLock(), InstanceLock::Attempt::locked);
-    SingleInstance running(address.socketPath);
-    ASSERT_TRUE(running.listen());
-    QSignalSpy received(&running, &SingleInstance::requestReceived);
+    RunningOrvaneStandIn running(runtime.path());
+    ASSERT_TRUE(running.start());
 
     QProcess launcher;
     launcher.setProcessEnvironment(environment());
     launcher.setWorkingDirectory(runtime.path());
     launcher.start(orvaneExecutable(), {u"report.csv"_s, u"/home/aki/Deck.pptx"_s});
 
-    ASSERT_TRUE(received.wait(timeoutMilliseconds)) << launcher.readAllStandardError().toStdString();
+    ASSERT_TRUE(running.received.wait(timeoutMilliseconds)) << launcher.readAllStandardError().toStdString();
     // The wait's event loop may already have seen the launcher end.
     ASSERT_TRUE(launcher.state() == QProcess::NotRunning || launcher.waitForFinished(timeoutMilliseconds));
     EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
-    const auto request = received.takeFirst().first().value<InstanceRequest>();
+    const auto request = running.received.takeFirst().first().value<InstanceRequest>();
     EXPECT_EQ(request.fileURLs, (QList<QUrl>{QUrl::fromLocalFile(QDir(runtime.path()).filePath(u"report.csv"_s)),
                                             QUrl::fromLocalFile(u"/home/aki/Deck.pptx"_s)}));
 }
