@@ -73,11 +73,7 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
                     std::rethrow_exception(transportFailure);
                 throw driveAnswerError(*answer);
             }
-            const std::chrono::milliseconds delay = with_.retryPolicy.delayBeforeRetry(failures);
-            if (with_.retryPolicy.onWaiting)
-                with_.retryPolicy.onWaiting(
-                    {.nextAttempt = failures + 1, .maximumAttempts = with_.retryPolicy.maximumAttempts, .delay = delay});
-            co_await waitUnlessAborted(delay, with_.abort);
+            co_await with_.retryPolicy.waitBeforeRetry(failures, with_.abort);
             mustAsk = true;
             continue;
         }

@@ -14,6 +14,12 @@
 
 namespace orvane {
 
+UploadFile::Identity UploadFile::identityOf(const struct ::stat& status)
+{
+    return {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size), qint64(status.st_mtim.tv_sec),
+            qint64(status.st_mtim.tv_nsec)};
+}
+
 UploadFile::UploadFile(QString path) : path_(std::move(path))
 {
     descriptor_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
@@ -25,8 +31,7 @@ UploadFile::UploadFile(QString path) : path_(std::move(path))
         ::close(descriptor_);
         throw FileError(FileError::Kind::notReadable, path_, FileError::systemReason(error));
     }
-    identity_ = {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size), qint64(status.st_mtim.tv_sec),
-                 qint64(status.st_mtim.tv_nsec)};
+    identity_ = identityOf(status);
 }
 
 UploadFile::~UploadFile()
@@ -51,9 +56,8 @@ bool UploadFile::isUnchanged() const
     struct stat atPath {};
     if (::fstat(descriptor_, &opened) != 0 || ::stat(QFile::encodeName(path_).constData(), &atPath) != 0)
         return false;
-    const Identity now{quint64(opened.st_dev), quint64(opened.st_ino), qint64(opened.st_size),
-                       qint64(opened.st_mtim.tv_sec), qint64(opened.st_mtim.tv_nsec)};
-    return now == identity_ && quint64(atPath.st_dev) == identity_.device && quint64(atPath.st_ino) == identity_.inode;
+    return identityOf(opened) == identity_ && quint64(atPath.st_dev) == identity_.device
+           && quint64(atPath.st_ino) == identity_.inode;
 }
 
 FileFramedBody::FileFramedBody(QByteArray head, std::shared_ptr<const UploadFile> file, qint64 offset, qint64 length,

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <memory>
 
+struct stat;
+
 namespace orvane {
 
 // The local file an upload sends, held open from the upload's first byte to
@@ -41,6 +43,7 @@ private:
 
         bool operator==(const Identity&) const = default;
     };
+    static Identity identityOf(const struct ::stat& status);
 
     QString path_;
     int descriptor_ = -1;

@@ -18,6 +18,14 @@ RetryPolicy RetryPolicy::exponentialBackoff()
     };
 }
 
+QCoro::Task<> RetryPolicy::waitBeforeRetry(int retry, AbortSignal abort) const
+{
+    const std::chrono::milliseconds delay = delayBeforeRetry(retry);
+    if (onWaiting)
+        onWaiting({.nextAttempt = retry + 1, .maximumAttempts = maximumAttempts, .delay = delay});
+    co_await waitUnlessAborted(delay, std::move(abort));
+}
+
 bool isTransientStatus(int statusCode)
 {
     return statusCode == 429 || statusCode == 500 || statusCode == 502 || statusCode == 503 || statusCode == 504;

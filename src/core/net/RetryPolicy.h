@@ -29,6 +29,10 @@ struct RetryPolicy {
     // Told before each wait; may be empty.
     std::function<void(const RetryNotice&)> onWaiting;
 
+    // Tells whoever listens, then waits the delay before the retryth retry;
+    // an abort ends the wait with UrlError::cancelled.
+    QCoro::Task<> waitBeforeRetry(int retry, AbortSignal abort) const;
+
     // Google's exponential back-off: 1 s, 2 s, 4 s and 8 s, each plus a random
     // jitter of up to a second, so at most five tries and about 19 s of waiting.
     static RetryPolicy exponentialBackoff();
@@ -60,10 +64,7 @@ QCoro::Task<Result> retrying(const RetryPolicy& policy, AbortSignal abort, std::
             if (isLastTry || !isTransientFailure(error))
                 throw;
         }
-        const std::chrono::milliseconds delay = policy.delayBeforeRetry(tries);
-        if (policy.onWaiting)
-            policy.onWaiting({.nextAttempt = tries + 1, .maximumAttempts = policy.maximumAttempts, .delay = delay});
-        co_await waitUnlessAborted(delay, abort);
+        co_await policy.waitBeforeRetry(tries, abort);
     }
 }
 
