@@ -74,6 +74,9 @@ TEST(RequestHeadParser, RefusesHeadsThatBreakTheProtocol)
     EXPECT_EQ(refusal("POST / HTTP/1.1\r\nHost: h\r\nContent-Length: -1"), 400);
     EXPECT_EQ(refusal("POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 1\r\nTransfer-Encoding: chunked"), 400);
     EXPECT_EQ(refusal("POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: gzip, chunked"), 501);
+    // No coding at all is no framing either: the body must not be taken for the next request.
+    EXPECT_EQ(refusal("POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding:"), 400);
+    EXPECT_EQ(refusal("POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: ,"), 400);
     EXPECT_EQ(refusal("GET / HTTP/2.0\r\nHost: h"), 505);
     EXPECT_EQ(refusal("GET / HTTP/1.1\r\nHost: h\r\nExpect: magic"), 417);
 }

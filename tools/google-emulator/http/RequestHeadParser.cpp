@@ -110,9 +110,11 @@ std::variant<ParsedRequestHead, RequestHeadError> parseRequestHead(QByteArrayVie
 
     const QList<QByteArray> transferCodings = listElements(headers.values("Transfer-Encoding"_ba));
     const QList<QByteArray> lengths = headers.values("Content-Length"_ba);
-    if (!transferCodings.isEmpty()) {
+    if (headers.contains("Transfer-Encoding"_ba)) {
         if (!lengths.isEmpty())
             return badRequest("both Transfer-Encoding and Content-Length");
+        if (transferCodings.isEmpty())
+            return badRequest("Transfer-Encoding without a coding");
         if (transferCodings != QList<QByteArray>{"chunked"_ba})
             return RequestHeadError{501, "unsupported transfer coding"_ba};
         parsed.framing = {BodyFraming::Kind::Chunked, 0};
