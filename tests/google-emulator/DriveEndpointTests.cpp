@@ -335,3 +335,95 @@ TEST(DriveConversionLimits, RefuseConversionsPastTheLimitAndKeepUnconvertedFiles
     EXPECT_EQ(upload({}, "text/plain"_ba, QByteArray(100, 'a')).status, 200);
     EXPECT_EQ(emulator.files().size(), 6);
 }
+
+TEST_F(DriveEndpoint, SearchLagsBehindWhileGetSeesANewItemAtOnce)
+{
+    emulator.lagSearchBehind(std::chrono::minutes(10));
+    const QString folder = folderId(u"Opened from Mac"_s, u"root"_s);
+    EXPECT_EQ(lookup(u"Opened from Mac"_s, u"root"_s).json(), QJsonObject({{u"files"_s, QJsonArray{}}}));
+    const HttpResult got = http.get(emulator.url(u"/drive/v3/files/"_s + folder + u"?fields=id,name,parents,trashed,mimeType"_s),
+                                    bearer(accessToken));
+    ASSERT_EQ(got.status, 200) << got.body.toStdString();
+    EXPECT_EQ(got.json(), (QJsonObject{{u"id"_s, folder},
+                                       {u"name"_s, u"Opened from Mac"_s},
+                                       {u"parents"_s, QJsonArray{emulator.rootFolderId()}},
+                                       {u"trashed"_s, false},
+                                       {u"mimeType"_s, folderType}}));
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/files/"_s + folder), bearer(accessToken)).json().keys(),
+              (QStringList{u"id"_s, u"kind"_s, u"mimeType"_s, u"name"_s}));
+
+    const HttpResult otherClient = http.get(emulator.url(u"/drive/v3/files/"_s + folder), bearer(emulator.accessToken(u"other-client"_s)));
+    EXPECT_EQ(otherClient.status, 404) << "drive.file: another client's folder is not there";
+    EXPECT_EQ(otherClient.json()[u"error"_s][u"message"_s].toString(), u"File not found: %1."_s.arg(folder));
+
+    emulator.lagSearchBehind(std::chrono::milliseconds(0));
+    EXPECT_EQ(lookup(u"Opened from Mac"_s, u"root"_s).json()[u"files"_s].toArray().size(), 1);
+}
+
+TEST_F(DriveEndpoint, CreatesWithAGeneratedIdOnceAndRefusesItForConversions)
+{
+    const HttpResult generated = http.get(emulator.url(u"/drive/v3/files/generateIds?count=3&space=drive&type=files"_s), bearer(accessToken));
+    ASSERT_EQ(generated.status, 200) << generated.body.toStdString();
+    EXPECT_EQ(generated.json()[u"kind"_s].toString(), u"drive#generatedIds"_s);
+    const QJsonArray ids = generated.json()[u"ids"_s].toArray();
+    ASSERT_EQ(ids.size(), 3);
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/files/generateIds?count=1001"_s), bearer(accessToken)).status, 400);
+
+    const auto createFolderWithId = [&](const QString& id) {
+        const QByteArray body = QJsonDocument(QJsonObject{{u"id"_s, id}, {u"name"_s, u"Sheets"_s}, {u"mimeType"_s, folderType},
+                                                          {u"parents"_s, QJsonArray{u"root"_s}}})
+                                    .toJson(QJsonDocument::Compact);
+        return http.post(emulator.url(u"/drive/v3/files?fields=id"_s), body, "application/json; charset=utf-8"_ba, bearer(accessToken));
+    };
+    const QString id = ids[0].toString();
+    const HttpResult created = createFolderWithId(id);
+    ASSERT_EQ(created.status, 200) << created.body.toStdString();
+    EXPECT_EQ(created.json()[u"id"_s].toString(), id);
+    const HttpResult again = createFolderWithId(id);
+    EXPECT_EQ(again.status, 409) << "a creation sent twice makes one folder";
+    EXPECT_EQ(createFolderWithId(u"1madeUpByTheClientItselfXXXXXXXXX"_s).status, 400) << "only generated IDs are usable";
+
+    UploadBody converted = csvUpload(u"root"_s);
+    QJsonObject metadata = QJsonDocument::fromJson(converted.metadata).object();
+    metadata.insert(u"id"_s, ids[1].toString());
+    converted.metadata = QJsonDocument(metadata).toJson(QJsonDocument::Compact);
+    EXPECT_EQ(upload(converted).status, 400) << "Google takes no generated ID for a conversion";
+    metadata.insert(u"mimeType"_s, u"text/csv"_s);
+    converted.metadata = QJsonDocument(metadata).toJson(QJsonDocument::Compact);
+    const HttpResult kept = upload(converted);
+    EXPECT_EQ(kept.status, 200) << "nor for a file kept as it is: " << kept.body.toStdString();
+    EXPECT_EQ(kept.json()[u"id"_s].toString(), ids[1].toString());
+    EXPECT_EQ(emulator.files().size(), 2);
+}
+
+TEST_F(DriveEndpoint, FindsFilesByAnAppProperty)
+{
+    ASSERT_EQ(upload(csvUpload(u"root"_s)).status, 200);
+    const auto search = [&](const QString& q) {
+        return http.get(emulator.url(u"/drive/v3/files?"_s + QString::fromLatin1(formEncoded({{u"q"_s, q}, {u"fields"_s, u"files(name)"_s}}))),
+                        bearer(accessToken));
+    };
+    EXPECT_EQ(search(u"appProperties has { key='sourceApp' and value='orvane' } and trashed=false"_s).body,
+              R"({"files":[{"name":"report.csv"}]})"_ba);
+    EXPECT_EQ(search(u"appProperties has { key='sourceApp' and value='other' }"_s).body, R"({"files":[]})"_ba);
+}
+
+TEST(DriveAbout, ListsImportFormatsAndTheConversionLimitsInBytes)
+{
+    GoogleEmulatorProcess emulator({.maxDocumentImportBytes = 10, .maxPresentationImportBytes = 20, .maxSpreadsheetImportBytes = 30});
+    LoopbackHttpClient http;
+    const QString token = emulator.accessToken();
+    const HttpResult about = http.get(emulator.url(u"/drive/v3/about?fields=importFormats,maxImportSizes"_s), bearer(token));
+    ASSERT_EQ(about.status, 200) << about.body.toStdString();
+    EXPECT_EQ(about.json()[u"importFormats"_s][u"text/csv"_s].toArray(), QJsonArray{spreadsheetType});
+    EXPECT_EQ(about.json()[u"maxImportSizes"_s].toObject(),
+              (QJsonObject{{u"application/vnd.google-apps.document"_s, u"10"_s},
+                           {u"application/vnd.google-apps.presentation"_s, u"20"_s},
+                           {spreadsheetType, u"30"_s}}));
+    EXPECT_EQ(http.get(emulator.url(u"/drive/v3/about"_s), bearer(token)).status, 400) << "Drive requires fields here";
+
+    const UploadBody large{.metadata = R"({"name":"f.csv","mimeType":"application/vnd.google-apps.spreadsheet"})"_ba,
+                           .mediaType = "text/csv"_ba, .media = QByteArray(31, 'a')};
+    EXPECT_EQ(http.post(emulator.url(uploadPath), large.bytes(), large.contentType(), bearer(token)).status, 400)
+        << "the limit about tells is the one uploads meet";
+}

@@ -67,3 +67,18 @@ TEST(DriveQuery, RefusesWhatItCannotParse)
         EXPECT_FALSE(DriveQuery::parse(text)) << text.toStdString();
     }
 }
+
+TEST(DriveQuery, MatchesAnAppPropertyByKeyAndValue)
+{
+    DriveItem file = folder(u"report.csv"_s, u"ROOT-ID"_s);
+    file.appProperties = {{u"sourcePathHash"_s, u"ab12"_s}, {u"sourceApp"_s, u"orvane"_s}};
+    EXPECT_TRUE(matches(u"appProperties has { key='sourcePathHash' and value='ab12' } and trashed=false", file));
+    EXPECT_TRUE(matches(u"appProperties has {key='sourceApp' and value='orvane'}", file));
+    EXPECT_FALSE(matches(u"appProperties has { key='sourcePathHash' and value='ab1' }", file));
+    EXPECT_FALSE(matches(u"appProperties has { key='sourceApp' and value='ab12' }", file)) << "the value of that key";
+    EXPECT_FALSE(matches(u"appProperties has { key='missing' and value='' }", file)) << "a missing key is no empty value";
+    for (const QString& text : {u"appProperties has { key='a' }"_s, u"appProperties has { value='a' and key='b' }"_s,
+                                u"appProperties = 'a'"_s, u"appProperties has { key='a' and value='b'"_s}) {
+        EXPECT_FALSE(DriveQuery::parse(text)) << text.toStdString();
+    }
+}

@@ -125,6 +125,7 @@ GoogleEmulatorProcess::GoogleEmulatorProcess(GoogleEmulatorOptions options)
     }
     for (const auto& [option, value] : {std::pair{u"--max-document-import-bytes"_s, m_options.maxDocumentImportBytes},
                                         std::pair{u"--max-presentation-import-bytes"_s, m_options.maxPresentationImportBytes},
+                                        std::pair{u"--max-spreadsheet-import-bytes"_s, m_options.maxSpreadsheetImportBytes},
                                         std::pair{u"--max-spreadsheet-import-cells"_s, m_options.maxSpreadsheetImportCells}}) {
         if (value)
             arguments << option << QString::number(*value);
@@ -271,6 +272,11 @@ void GoogleEmulatorProcess::expireAllTokens()
 void GoogleEmulatorProcess::revokeAllTokens()
 {
     control("POST"_ba, u"tokens/revoke"_s);
+}
+
+void GoogleEmulatorProcess::lagSearchBehind(std::chrono::milliseconds lag)
+{
+    control("POST"_ba, u"search-lag"_s, {{u"milliseconds"_s, double(lag.count())}});
 }
 
 void GoogleEmulatorProcess::answerNextListsInPagesOf(const QList<int>& sizes)

@@ -26,9 +26,10 @@ struct GoogleEmulatorOptions {
     std::optional<std::chrono::seconds> tokenLifetime; // the emulator's default: 3600 s
     // Serve HTTPS with this certificate (the control API too).
     std::optional<EmulatorTls> tls;
-    // Conversion limits in place of Google's (bytes, bytes, cells).
+    // Conversion limits in place of Google's (bytes, bytes, bytes, cells).
     std::optional<qint64> maxDocumentImportBytes;
     std::optional<qint64> maxPresentationImportBytes;
+    std::optional<qint64> maxSpreadsheetImportBytes;
     std::optional<qint64> maxSpreadsheetImportCells;
 };
 
@@ -140,6 +141,9 @@ public:
     // The next files.list answers hold at most these many items each, with a
     // nextPageToken while items remain, as Drive's partial pages do.
     void answerNextListsInPagesOf(const QList<int>& sizes);
+    // files.list does not see items made in the last lag, as Drive's search
+    // lags behind; files.get sees them at once.
+    void lagSearchBehind(std::chrono::milliseconds lag);
     // Moves a file or folder (and everything below it) to the trash.
     void trash(const QString& id);
     // The resumable upload sessions, oldest first.

@@ -41,11 +41,14 @@ std::variant<EmulatorSettings, QString> parseCommandLine(const QStringList& argu
     const QCommandLineOption presentationBytes(u"max-presentation-import-bytes"_s,
                                                u"Largest file converted to a Google presentation (default 100 MiB)."_s,
                                                u"BYTES"_s, QString::number(googleLimits.presentationBytes));
+    const QCommandLineOption spreadsheetBytes(u"max-spreadsheet-import-bytes"_s,
+                                              u"Largest file converted to a Google spreadsheet (default 100 MiB)."_s,
+                                              u"BYTES"_s, QString::number(googleLimits.spreadsheetBytes));
     const QCommandLineOption spreadsheetCells(u"max-spreadsheet-import-cells"_s,
                                               u"Most cells of a CSV or TSV file converted to a spreadsheet (default 10 million)."_s,
                                               u"CELLS"_s, QString::number(googleLimits.spreadsheetCells));
     parser.addOptions({port, clientId, clientSecret, autoApprove, tokenLifetime, tlsCertificate, tlsKey, documentBytes,
-                       presentationBytes, spreadsheetCells});
+                       presentationBytes, spreadsheetBytes, spreadsheetCells});
     if (!parser.parse(arguments))
         return parser.errorText();
     if (parser.isSet(u"help"_s))
@@ -78,6 +81,7 @@ std::variant<EmulatorSettings, QString> parseCommandLine(const QStringList& argu
         settings.tls = TlsFiles{parser.value(tlsCertificate), parser.value(tlsKey)};
     for (const auto& [option, limit] : {std::pair{&documentBytes, &settings.conversionLimits.documentBytes},
                                         std::pair{&presentationBytes, &settings.conversionLimits.presentationBytes},
+                                        std::pair{&spreadsheetBytes, &settings.conversionLimits.spreadsheetBytes},
                                         std::pair{&spreadsheetCells, &settings.conversionLimits.spreadsheetCells}}) {
         const std::variant<qint64, QString> value = positiveCount(parser, *option);
         if (const auto* problem = std::get_if<QString>(&value))

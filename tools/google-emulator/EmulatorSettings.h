@@ -21,6 +21,7 @@ struct ConversionLimits {
 
     qint64 documentBytes = 50 * megabyte;
     qint64 presentationBytes = 100 * megabyte;
+    qint64 spreadsheetBytes = 100 * megabyte;
     qint64 spreadsheetCells = 10'000'000;
 };
 

@@ -11,6 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qsizetype formBodyLimit = 1024 * 1024;
+constexpr QByteArrayView filePathPrefix = "/drive/v3/files/";
 
 std::unique_ptr<BodySink> answer(HttpResponse response)
 {
@@ -52,10 +53,10 @@ GoogleEmulator::GoogleEmulator(EmulatorSettings settings, const QUrl& rootUrl)
     : m_settings(std::move(settings))
     , m_resources(rootUrl)
     , m_oauth(m_settings, m_grants)
-    , m_drive(m_store, m_grants, m_resources, m_paging, m_settings.conversionLimits)
+    , m_drive(m_store, m_grants, m_resources, m_paging, m_searchLag, m_settings.conversionLimits)
     , m_resumableUploads(m_drive, m_uploadSessions, m_grants, rootUrl)
     , m_pages(m_store)
-    , m_control({.store = m_store, .grants = m_grants, .log = m_log, .faults = m_faults, .paging = m_paging,
+    , m_control({.store = m_store, .grants = m_grants, .log = m_log, .faults = m_faults, .paging = m_paging, .searchLag = m_searchLag,
                  .resources = m_resources, .uploadSessions = m_uploadSessions})
 {
 }
@@ -130,6 +131,21 @@ std::unique_ptr<BodySink> GoogleEmulator::route(const HttpRequestHead& head)
         if (method == "POST"_ba)
             return buffered([this, head](const QByteArray& body) { return m_drive.createFile(head, body); });
         return answer(methodNotAllowed("GET, POST"_ba));
+    }
+    if (path == "/drive/v3/about"_ba) {
+        if (method != "GET"_ba)
+            return answer(methodNotAllowed("GET"_ba));
+        return answer(m_drive.about(head));
+    }
+    if (path == "/drive/v3/files/generateIds"_ba) {
+        if (method != "GET"_ba)
+            return answer(methodNotAllowed("GET"_ba));
+        return answer(m_drive.generateIds(head));
+    }
+    if (path.startsWith(filePathPrefix) && !path.sliced(filePathPrefix.size()).contains('/')) {
+        if (method != "GET"_ba)
+            return answer(methodNotAllowed("GET"_ba));
+        return answer(m_drive.getFile(head, QString::fromUtf8(QByteArray::fromPercentEncoding(path.sliced(filePathPrefix.size())))));
     }
     if (path == "/upload/drive/v3/files"_ba) {
         if (ResumableUploads::isInitiation(head))

@@ -42,6 +42,7 @@ private:
     RequestLog m_log;
     FaultPlan m_faults;
     ListPaging m_paging;
+    SearchLag m_searchLag;
     DriveResources m_resources;
     OAuthService m_oauth;
     DriveService m_drive;

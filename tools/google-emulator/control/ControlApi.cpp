@@ -163,6 +163,8 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
         return withBody([this](const QByteArray& body) { return addFault(body); });
     if (resource == "list-pages"_ba && post)
         return withBody([this](const QByteArray& body) { return addListPages(body); });
+    if (resource == "search-lag"_ba && post)
+        return withBody([this](const QByteArray& body) { return setSearchLag(body); });
     const QList<QByteArray> segments = resource.split('/');
     if (segments.size() == 3 && segments[0] == "files"_ba && segments[2] == "trash"_ba && post)
         return answer(trash(QString::fromUtf8(QByteArray::fromPercentEncoding(segments[1]))));
@@ -244,6 +246,15 @@ HttpResponse ControlApi::addListPages(const QByteArray& body)
     return done();
 }
 
+HttpResponse ControlApi::setSearchLag(const QByteArray& body)
+{
+    const QJsonValue milliseconds = QJsonDocument::fromJson(body).object().value(u"milliseconds"_s);
+    if (!milliseconds.isDouble() || milliseconds.toDouble() < 0 || milliseconds.toDouble() != std::floor(milliseconds.toDouble()))
+        return controlError(400, u"Give \"milliseconds\": how long files.list does not see a new item, 0 or more."_s);
+    m_state.searchLag.set(std::chrono::milliseconds(qint64(milliseconds.toDouble())));
+    return done();
+}
+
 HttpResponse ControlApi::trash(const QString& id)
 {
     if (!m_state.store.trash(id))
@@ -258,6 +269,7 @@ HttpResponse ControlApi::reset()
     m_state.log.clear();
     m_state.faults.clear();
     m_state.paging.clear();
+    m_state.searchLag.clear();
     m_state.uploadSessions.clear();
     return done();
 }

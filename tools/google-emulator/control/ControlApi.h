@@ -5,6 +5,7 @@
 #include "drive/DriveResources.h"
 #include "drive/DriveStore.h"
 #include "drive/ListPaging.h"
+#include "drive/SearchLag.h"
 #include "drive/UploadSessions.h"
 #include "oauth/OAuthGrants.h"
 
@@ -12,7 +13,7 @@ namespace orvane::emulator {
 
 // The tests' window into the emulator, under /emulator/: the stored files and
 // folders, the recorded requests, the resumable upload sessions, faults, list
-// paging, token and session expiry, revocation, trashing, and reset.
+// paging, search lag, token and session expiry, revocation, trashing, and reset.
 class ControlApi {
 public:
     static constexpr QByteArrayView prefix = "/emulator/";
@@ -24,6 +25,7 @@ public:
         RequestLog& log;
         FaultPlan& faults;
         ListPaging& paging;
+        SearchLag& searchLag;
         const DriveResources& resources;
         UploadSessions& uploadSessions;
     };
@@ -40,6 +42,7 @@ private:
     HttpResponse files() const;
     HttpResponse addFault(const QByteArray& body);
     HttpResponse addListPages(const QByteArray& body);
+    HttpResponse setSearchLag(const QByteArray& body);
     HttpResponse trash(const QString& id);
     HttpResponse reset();
 

@@ -43,6 +43,16 @@ public:
         return std::nullopt;
     }
 
+    // One punctuation character such as "{".
+    bool symbol(QChar expected)
+    {
+        skipBlanks();
+        if (m_position >= m_text.size() || m_text[m_position] != expected)
+            return false;
+        ++m_position;
+        return true;
+    }
+
     bool nextIsString()
     {
         skipBlanks();
@@ -86,6 +96,20 @@ private:
     qsizetype m_position = 0;
 };
 
+// "{ key='<k>' and value='<v>' }", after "appProperties has".
+std::optional<DriveQuery::Term> readAppProperty(QueryReader& reader)
+{
+    if (!reader.symbol(u'{') || reader.word() != u"key"_s || reader.comparison() != true)
+        return std::nullopt;
+    const std::optional<QString> key = reader.string();
+    if (!key || reader.word() != u"and"_s || reader.word() != u"value"_s || reader.comparison() != true)
+        return std::nullopt;
+    const std::optional<QString> value = reader.string();
+    if (!value || !reader.symbol(u'}'))
+        return std::nullopt;
+    return DriveQuery::AppPropertyIs{*key, *value};
+}
+
 std::optional<DriveQuery::Term> readTerm(QueryReader& reader)
 {
     if (reader.nextIsString()) {
@@ -97,6 +121,8 @@ std::optional<DriveQuery::Term> readTerm(QueryReader& reader)
     const std::optional<QString> field = reader.word();
     if (!field)
         return std::nullopt;
+    if (*field == u"appProperties"_s)
+        return reader.word() == u"has"_s ? readAppProperty(reader) : std::nullopt;
     const std::optional<bool> equal = reader.comparison();
     if (!equal)
         return std::nullopt;

@@ -11,8 +11,8 @@
 namespace orvane::emulator {
 
 // The part of Drive's search language ("q") that Orvane uses: comparisons of
-// mimeType and name with "=" or "!=", "'<id>' in parents", and "trashed" with
-// "=" or "!=", joined by "and". Strings are single-quoted, with \' and \\ as the
+// mimeType and name with "=" or "!=", "'<id>' in parents", "trashed" with
+// "=" or "!=", and "appProperties has { key='<k>' and value='<v>' }", joined by "and". Strings are single-quoted, with \' and \\ as the
 // only escapes. Anything else does not parse.
 class DriveQuery {
 public:
@@ -31,7 +31,11 @@ public:
         bool value;
         bool equal;
     };
-    using Term = std::variant<MimeTypeIs, NameIs, InParents, TrashedIs>;
+    struct AppPropertyIs {
+        QString key;
+        QString value;
+    };
+    using Term = std::variant<MimeTypeIs, NameIs, InParents, TrashedIs, AppPropertyIs>;
 
     // An empty text is the query that matches everything.
     static std::optional<DriveQuery> parse(QStringView text);
@@ -55,6 +59,10 @@ bool DriveQuery::matches(const DriveItem& item, ResolveFolderId resolveFolderId)
             return (item.name == name->value) == name->equal;
         if (const auto* inParents = std::get_if<InParents>(&term))
             return item.parents.contains(resolveFolderId(inParents->folderId));
+        if (const auto* property = std::get_if<AppPropertyIs>(&term)) {
+            const auto found = item.appProperties.constFind(property->key);
+            return found != item.appProperties.cend() && *found == property->value;
+        }
         const auto& trashed = std::get<TrashedIs>(term);
         return (item.trashed == trashed.value) == trashed.equal;
     });

@@ -2,6 +2,7 @@
 
 #include "DriveQuery.h"
 #include "DriveUpload.h"
+#include "ImportFormats.h"
 #include "RequestChecks.h"
 #include "GoogleErrors.h"
 #include "state/Sha256.h"
@@ -18,25 +19,52 @@ namespace {
 
 constexpr int defaultPageSize = 100;
 constexpr int maximumPageSize = 1000;
+constexpr int defaultGeneratedIds = 10;
+constexpr int maximumGeneratedIds = 1000;
 
-// Google types a file of a media type can be converted into, as Drive's
-// importFormats lists them: in lower case, as MediaType hands every type over,
-// since media types compare case-insensitively.
-bool canConvert(const QString& mediaType, const QString& googleType)
+// A whole number parameter within [1, maximum], or fallback when absent.
+int checkedCount(const FormFields& query, const QString& name, int fallback, int maximum)
 {
-    static const QHash<QString, QStringList> imports{
-        {mime::spreadsheet,
-         {u"text/csv"_s, u"text/tab-separated-values"_s, u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s,
-          u"application/vnd.ms-excel"_s, u"application/vnd.ms-excel.sheet.macroenabled.12"_s,
-          u"application/vnd.oasis.opendocument.spreadsheet"_s}},
-        {mime::document,
-         {u"application/vnd.openxmlformats-officedocument.wordprocessingml.document"_s, u"application/msword"_s, u"text/plain"_s,
-          u"text/html"_s, u"application/rtf"_s, u"application/vnd.oasis.opendocument.text"_s}},
-        {mime::presentation,
-         {u"application/vnd.openxmlformats-officedocument.presentationml.presentation"_s, u"application/vnd.ms-powerpoint"_s,
-          u"application/vnd.oasis.opendocument.presentation"_s}},
-    };
-    return imports.value(googleType).contains(mediaType);
+    const std::optional<QString> text = query.value(name);
+    if (!text)
+        return fallback;
+    bool ok = false;
+    const int value = text->toInt(&ok);
+    if (!ok || value < 1 || value > maximum)
+        throw RequestRefused(google::invalidParameter(
+            name, u"Invalid value '%1'. Values must be within the range: [1, %2]"_s.arg(*text).arg(maximum)));
+    return value;
+}
+
+[[noreturn]] void refuseUnknownFile(const QString& fileId)
+{
+    throw RequestRefused(google::apiError(404, u"notFound"_s, u"File not found: %1."_s.arg(fileId),
+                                          google::ErrorLocation{u"fileId"_s, u"parameter"_s}));
+}
+
+const ResourceShape& generatedIdsShape()
+{
+    static const ResourceShape shape = [] {
+        ResourceShape ids;
+        for (const QString& field : {u"kind"_s, u"space"_s, u"ids"_s})
+            ids.fields.insert(field, ResourceShape::leaf());
+        return ids;
+    }();
+    return shape;
+}
+
+const ResourceShape& aboutShape()
+{
+    static const ResourceShape shape = [] {
+        ResourceShape about;
+        about.fields.insert(u"kind"_s, ResourceShape::leaf());
+        auto map = std::make_shared<ResourceShape>();
+        map->freeKeys = true;
+        about.fields.insert(u"importFormats"_s, map);
+        about.fields.insert(u"maxImportSizes"_s, map);
+        return about;
+    }();
+    return shape;
 }
 
 [[noreturn]] void refuseTooLargeToConvert(const QString& what)
@@ -48,8 +76,13 @@ bool canConvert(const QString& mediaType, const QString& googleType)
 } // namespace
 
 DriveService::DriveService(DriveStore& store, const OAuthGrants& grants, const DriveResources& resources, ListPaging& paging,
-                           const ConversionLimits& conversionLimits)
-    : m_store(store), m_grants(grants), m_resources(resources), m_paging(paging), m_conversionLimits(conversionLimits)
+                           const SearchLag& searchLag, const ConversionLimits& conversionLimits)
+    : m_store(store)
+    , m_grants(grants)
+    , m_resources(resources)
+    , m_paging(paging)
+    , m_searchLag(searchLag)
+    , m_conversionLimits(conversionLimits)
 {
 }
 
@@ -63,14 +96,7 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
     const std::optional<DriveQuery> search = DriveQuery::parse(query.value(u"q"_s).value_or(QString()));
     if (!search)
         throw RequestRefused(google::invalidParameter(u"q"_s, u"Invalid Value"_s));
-    int pageSize = defaultPageSize;
-    if (const std::optional<QString> text = query.value(u"pageSize"_s)) {
-        bool ok = false;
-        pageSize = text->toInt(&ok);
-        if (!ok || pageSize < 1 || pageSize > maximumPageSize)
-            throw RequestRefused(google::invalidParameter(
-                u"pageSize"_s, u"Invalid value '%1'. Values must be within the range: [1, %2]"_s.arg(*text).arg(maximumPageSize)));
-    }
+    const int pageSize = checkedCount(query, u"pageSize"_s, defaultPageSize, maximumPageSize);
     qsizetype offset = 0;
     if (const std::optional<QString> token = query.value(u"pageToken"_s)) {
         bool ok = false;
@@ -85,7 +111,7 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
 
     QList<const DriveItem*> matches;
     for (const DriveItem* item : m_store.items()) {
-        if (item->clientId == clientId && search->matches(*item, [this](const QString& id) { return m_store.resolve(id); }))
+        if (item->clientId == clientId && !m_searchLag.hides(*item) && search->matches(*item, [this](const QString& id) { return m_store.resolve(id); }))
             matches.append(item);
     }
     const qsizetype size = std::min(pageSize, m_paging.takeNextSize().value_or(pageSize));
@@ -96,6 +122,51 @@ HttpResponse DriveService::listFiles(const HttpRequestHead& head)
     if (offset + size < matches.size())
         list.insert(u"nextPageToken"_s, QString::fromLatin1(QByteArray::number(offset + size).toBase64(QByteArray::Base64UrlEncoding)));
     return HttpResponse::json(200, selection.apply(list));
+}
+
+HttpResponse DriveService::getFile(const HttpRequestHead& head, const QString& fileId)
+{
+    const QString clientId = authorizedClient(head, m_grants);
+    const FormFields query = checkedQuery(head.query, commonParameters + QStringList{u"acknowledgeAbuse"_s});
+    const FieldSelection selection = checkedFieldSelection(query, DriveResources::fileShape(), DriveResources::defaultFileFields());
+    const DriveItem* item = m_store.find(fileId);
+    if (!item || item->clientId != clientId)
+        refuseUnknownFile(fileId);
+    return HttpResponse::json(200, selection.apply(m_resources.file(*item)));
+}
+
+HttpResponse DriveService::generateIds(const HttpRequestHead& head)
+{
+    authorizedClient(head, m_grants);
+    const FormFields query = checkedQuery(head.query, commonParameters + QStringList{u"count"_s, u"space"_s, u"type"_s});
+    const FieldSelection selection = checkedFieldSelection(query, generatedIdsShape(), FieldSelection::everything());
+    const int count = checkedCount(query, u"count"_s, defaultGeneratedIds, maximumGeneratedIds);
+    if (const std::optional<QString> space = query.value(u"space"_s); space && *space != u"drive"_s)
+        throw RequestRefused(google::invalidParameter(u"space"_s, u"Invalid Value"_s));
+    if (const std::optional<QString> type = query.value(u"type"_s); type && *type != u"files"_s)
+        throw RequestRefused(google::invalidParameter(u"type"_s, u"Invalid Value"_s));
+    const QJsonObject generated{{u"kind"_s, u"drive#generatedIds"_s},
+                                {u"space"_s, u"drive"_s},
+                                {u"ids"_s, QJsonArray::fromStringList(m_store.generateIds(count))}};
+    return HttpResponse::json(200, selection.apply(generated));
+}
+
+HttpResponse DriveService::about(const HttpRequestHead& head)
+{
+    authorizedClient(head, m_grants);
+    const FormFields query = checkedQuery(head.query, commonParameters);
+    if (!query.value(u"fields"_s))
+        throw RequestRefused(google::invalidParameter(u"fields"_s, u"The 'fields' parameter is required for this method."_s));
+    const FieldSelection selection = checkedFieldSelection(query, aboutShape(), FieldSelection::everything());
+    QJsonObject formats;
+    for (auto format = importFormats().cbegin(); format != importFormats().cend(); ++format)
+        formats.insert(format.key(), QJsonArray::fromStringList(*format));
+    // Drive writes these 64-bit sizes as strings.
+    const QJsonObject sizes{{mime::document, QString::number(m_conversionLimits.documentBytes)},
+                            {mime::presentation, QString::number(m_conversionLimits.presentationBytes)},
+                            {mime::spreadsheet, QString::number(m_conversionLimits.spreadsheetBytes)}};
+    return HttpResponse::json(
+        200, selection.apply({{u"kind"_s, u"drive#about"_s}, {u"importFormats"_s, formats}, {u"maxImportSizes"_s, sizes}}));
 }
 
 HttpResponse DriveService::createFile(const HttpRequestHead& head, const QByteArray& body)
@@ -156,21 +227,41 @@ void DriveService::checkConversion(const UploadedContent& content, const QString
         refuseTooLargeToConvert(u"a Google document (at most %1 bytes)"_s.arg(m_conversionLimits.documentBytes));
     if (googleType == mime::presentation && content.size > m_conversionLimits.presentationBytes)
         refuseTooLargeToConvert(u"a Google presentation (at most %1 bytes)"_s.arg(m_conversionLimits.presentationBytes));
+    if (googleType == mime::spreadsheet && content.size > m_conversionLimits.spreadsheetBytes)
+        refuseTooLargeToConvert(u"a Google spreadsheet (at most %1 bytes)"_s.arg(m_conversionLimits.spreadsheetBytes));
     if (googleType == mime::spreadsheet && content.cells.value_or(0) > m_conversionLimits.spreadsheetCells)
         refuseTooLargeToConvert(u"a Google spreadsheet (at most %1 cells)"_s.arg(m_conversionLimits.spreadsheetCells));
+}
+
+QString DriveService::checkedChosenId(const FileMetadata& metadata, bool converts) const
+{
+    if (!metadata.id)
+        return {};
+    // Google documents the refusal of generated IDs for Google types (folders
+    // aside) and conversions, and the 409 for an ID in use, but not the bodies.
+    if (converts)
+        throw RequestRefused(google::apiError(
+            400, u"badRequest"_s, u"Generated IDs are not supported for Google Docs Editors files or conversions to them."_s));
+    if (m_store.find(*metadata.id))
+        throw RequestRefused(google::apiError(409, u"duplicate"_s, u"A file already exists with the provided ID."_s));
+    if (!m_store.wasGenerated(*metadata.id))
+        throw RequestRefused(google::apiError(400, u"invalid"_s, u"The provided file ID is not usable."_s));
+    return *metadata.id;
 }
 
 HttpResponse DriveService::create(const QString& clientId, const FileMetadata& metadata, const std::optional<UploadedContent>& content,
                                   const FieldSelection& selection)
 {
+    const QString requestedType = metadata.mimeType.value_or(QString());
+    const bool createsGoogleFile = requestedType.startsWith(mime::googleAppsPrefix) && requestedType != mime::folder;
     DriveItem item;
+    item.id = checkedChosenId(metadata, createsGoogleFile);
     item.name = metadata.name.value_or(u"Untitled"_s);
     item.description = metadata.description.value_or(QString());
     item.appProperties = metadata.appProperties;
     item.parents = {checkedParent(clientId, metadata.parents)};
     item.clientId = clientId;
     item.createdTime = QDateTime::currentDateTimeUtc();
-    const QString requestedType = metadata.mimeType.value_or(QString());
     if (content) {
         const bool converts = requestedType.startsWith(mime::googleAppsPrefix);
         if (converts)

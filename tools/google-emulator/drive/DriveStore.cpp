@@ -21,10 +21,21 @@ const DriveItem* DriveStore::find(const QString& id) const
 
 const DriveItem& DriveStore::add(DriveItem item)
 {
-    item.id = item.isGoogleType() && !item.isFolder() ? ids::newConvertedFileId() : ids::newFileId();
+    if (item.id.isEmpty())
+        item.id = item.isGoogleType() && !item.isFolder() ? ids::newConvertedFileId() : ids::newFileId();
     const quint64 number = m_nextNumber++;
     m_numbersById.insert(item.id, number);
     return m_items.emplace(number, std::move(item)).first->second;
+}
+
+QStringList DriveStore::generateIds(int count)
+{
+    QStringList generated;
+    for (int index = 0; index < count; ++index) {
+        generated.append(ids::newFileId());
+        m_generatedIds.insert(generated.last());
+    }
+    return generated;
 }
 
 QList<const DriveItem*> DriveStore::items() const
@@ -75,6 +86,7 @@ void DriveStore::clear()
 {
     m_items.clear();
     m_numbersById.clear();
+    m_generatedIds.clear();
 }
 
 } // namespace orvane::emulator

@@ -3,6 +3,7 @@
 #include "DriveItem.h"
 
 #include <QList>
+#include <QSet>
 
 #include <map>
 
@@ -21,8 +22,12 @@ public:
     QString resolve(const QString& id) const;
 
     const DriveItem* find(const QString& id) const;
-    // Stores the item under a new ID of the right shape and returns it.
+    // Stores the item under its ID, when it has one (see generateIds), else
+    // under a new ID of the right shape, and returns it.
     const DriveItem& add(DriveItem item);
+    // IDs a client may give items it creates; each is used at most once.
+    QStringList generateIds(int count);
+    bool wasGenerated(const QString& id) const { return m_generatedIds.contains(id); }
     QList<const DriveItem*> items() const;
     // Moves an item to the trash, and with a folder everything below it.
     bool trash(const QString& id);
@@ -34,6 +39,7 @@ private:
     QString m_rootFolderId;
     std::map<quint64, DriveItem> m_items; // by creation number
     QHash<QString, quint64> m_numbersById;
+    QSet<QString> m_generatedIds;
     quint64 m_nextNumber = 0;
 };
 

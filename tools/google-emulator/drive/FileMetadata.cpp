@@ -41,7 +41,9 @@ FileMetadata FileMetadata::parse(const QByteArray& json)
     const QJsonObject object = document.object();
     for (auto member = object.constBegin(); member != object.constEnd(); ++member) {
         const QString key = member.key();
-        if (key == u"name"_s) {
+        if (key == u"id"_s) {
+            metadata.id = requireString(*member, key);
+        } else if (key == u"name"_s) {
             metadata.name = requireString(*member, key);
         } else if (key == u"mimeType"_s) {
             metadata.mimeType = requireString(*member, key);

@@ -12,6 +12,8 @@ namespace orvane::emulator {
 // from a request's JSON. Members it does not keep are refused, not ignored, so a
 // misspelt member shows up.
 struct FileMetadata {
+    // An ID the client chose from files.generateIds.
+    std::optional<QString> id;
     std::optional<QString> name;
     std::optional<QString> mimeType;
     std::optional<QString> description;
