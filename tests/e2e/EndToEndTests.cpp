@@ -1,4 +1,5 @@
 #include "DesktopTest.h"
+#include "SmallDisk.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -126,6 +127,33 @@ TEST_F(EndToEndTest, FailedUploadSaysSoAndLeavesTheStateFileAsItWas)
     EXPECT_TRUE(failing->waitForLine(u"Showing window: Orvane"_s)) << failing->output().toStdString();
     EXPECT_EQ(readFile(stateFilePath()), stateBefore);
     EXPECT_EQ(emulator.requests(uploadPath).last().status, 403);
+}
+
+TEST_F(EndToEndTest, AnOpenWhoseRecordMeetsAFullDiskSaysSoAndLeavesTheStateFileWhole)
+{
+    desktop->completeOnboarding();
+    storeSignIn();
+    const auto first = start({writeFile(u"first.csv"_s, "1\n")});
+    ASSERT_EQ(first->waitForExit(), 0) << first->output().toStdString();
+    const QByteArray stateBefore = readFile(stateFilePath());
+    ASSERT_TRUE(stateBefore.contains("first.csv"));
+    // The records move onto a small disk, which then fills up.
+    SmallDisk disk(QFileInfo(stateFilePath()).path());
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.refusal().toStdString();
+    QFile state(stateFilePath());
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly) && state.write(stateBefore) == stateBefore.size());
+    state.close();
+    disk.fill();
+
+    const auto second = start({writeFile(u"second.csv"_s, "2\n")});
+
+    ASSERT_TRUE(second->waitForLine(u"Status: Could not open second.csv"_s)) << second->output().toStdString();
+    EXPECT_TRUE(second->output().contains(u"Error: The file \u201C%1\u201D could not be written. (No space left on device)"_s
+                                              .arg(stateFilePath())))
+        << second->output().toStdString();
+    EXPECT_FALSE(second->output().contains(u"Uploaded and opened"_s)) << second->output().toStdString();
+    EXPECT_EQ(readFile(stateFilePath()), stateBefore);
 }
 
 TEST_F(EndToEndTest, CorruptStateFileIsReportedByNameAndLeftAsItWas)

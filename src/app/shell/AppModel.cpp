@@ -1,6 +1,6 @@
 #include "shell/AppModel.h"
 
-#include "support/FileError.h"
+#include "support/AtomicFileWrite.h"
 #include "drive/GoogleDriveClient.h"
 #include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
@@ -15,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <QCoroSignal>
 #include <QCoroTimer>
@@ -128,7 +127,12 @@ void AppModel::setPreferences(const OrvanePreferences& preferences)
     if (preferences == preferences_)
         return;
     preferences_ = preferences;
-    services_.preferencesStore.save(preferences_);
+    // The choice holds for this run even when the disk refuses it.
+    try {
+        services_.preferencesStore.save(preferences_);
+    } catch (const std::exception& error) {
+        setLastError(friendlyError(error));
+    }
     Q_EMIT preferencesChanged();
 }
 
@@ -503,10 +507,7 @@ QUrl AppModel::createSampleCSV() const
     const QString path = QDir(directory).filePath(sampleFileName);
     // Written once: a sample the user edited stays as it is.
     if (!QFileInfo::exists(path)) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(sampleFileContent) != sampleFileContent.size()
-            || !file.commit())
-            throw FileError(FileError::Kind::writeFailed, path, file.errorString());
+        writeFileAtomically(path, sampleFileContent);
     }
     return QUrl::fromLocalFile(path);
 }

@@ -1,5 +1,8 @@
 #include "windows/WindowFrameAutosave.h"
 
+#include "shell/ActivityLog.h"
+#include "support/SettingsSync.h"
+
 #include <QSettings>
 #include <QWindow>
 
@@ -11,7 +14,19 @@ WindowFrameAutosave::WindowFrameAutosave(QWindow& window, QString name, QSetting
     if (const std::optional<QRect> frame = savedFrame(defaults_, name_))
         window_.setGeometry(*frame);
     for (const auto changed : {&QWindow::xChanged, &QWindow::yChanged, &QWindow::widthChanged, &QWindow::heightChanged})
-        connect(&window_, changed, this, &WindowFrameAutosave::save);
+        connect(&window_, changed, this, [this] {
+            frame_ = window_.geometry();
+            saveTimer_.start();
+        });
+    saveTimer_.setSingleShot(true);
+    saveTimer_.setInterval(500);
+    connect(&saveTimer_, &QTimer::timeout, this, &WindowFrameAutosave::save);
+}
+
+WindowFrameAutosave::~WindowFrameAutosave()
+{
+    if (saveTimer_.isActive())
+        save();
 }
 
 std::optional<QRect> WindowFrameAutosave::savedFrame(const QSettings& defaults, const QString& name)
@@ -24,7 +39,15 @@ std::optional<QRect> WindowFrameAutosave::savedFrame(const QSettings& defaults, 
 
 void WindowFrameAutosave::save()
 {
-    defaults_.setValue(name_, window_.geometry());
+    saveTimer_.stop();
+    defaults_.setValue(name_, frame_);
+    // Written at once and checked, before QSettings' own deferred write
+    // could put an empty file in place of the settings on a full disk.
+    try {
+        syncSettings(defaults_);
+    } catch (const std::exception& error) {
+        qCWarning(activityLog) << "The window's place was not saved:" << error.what();
+    }
 }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
@@ -19,8 +20,10 @@ class WindowFrameAutosave final : public QObject {
 
 public:
     // Puts a frame saved under name in place of the window's current one,
-    // then saves every move and resize.
+    // then saves every move and resize, a moment after it ends.
     WindowFrameAutosave(QWindow& window, QString name, QSettings& defaults);
+    // Saves a change still waiting.
+    ~WindowFrameAutosave() override;
 
     static std::optional<QRect> savedFrame(const QSettings& defaults, const QString& name);
 
@@ -30,6 +33,11 @@ private:
     QWindow& window_;
     QString name_;
     QSettings& defaults_;
+    // The frame to save: the window may be half destroyed by the time the
+    // last change is saved.
+    QRect frame_;
+    // A drag moves the window many times a second; the file is written once.
+    QTimer saveTimer_;
 };
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 #include "routing/Preferences.h"
 
 #include "support/JsonDecoding.h"
+#include "support/SettingsSync.h"
 
 #include <QSettings>
 
@@ -54,6 +55,7 @@ void PreferencesStore::save(const OrvanePreferences& preferences)
     defaults_.setValue(officeOpenModeKey, rawValue(preferences.officeOpenMode));
     defaults_.setValue(rootFolderNameKey, preferences.rootFolderName);
     defaults_.setValue(hasCompletedOnboardingKey, preferences.hasCompletedOnboarding);
+    syncSettings(defaults_);
 }
 
 } // namespace orvane

@@ -28,6 +28,8 @@ public:
     explicit PreferencesStore(QSettings& defaults) : defaults_(defaults) {}
 
     OrvanePreferences load() const;
+    // Written to disk at once. Throws FileError when the settings file could
+    // not be written; the file on disk is then the one before.
     void save(const OrvanePreferences& preferences);
 
 private:

@@ -3,16 +3,14 @@
 #include "state/FileLock.h"
 #include "state/PrivateFolders.h"
 #include "state/UnstorableRecordError.h"
+#include "support/AtomicFileWrite.h"
 #include "support/FileError.h"
 #include "support/JsonDecoding.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -90,21 +88,6 @@ void requireReadableBack(const LocalFileRecord& record)
         throw UnstorableRecordError(record.localFilePath, u"its Google page address is not a valid URL"_s);
 }
 
-// The rename that replaced the file is itself written to disk only when its
-// folder is: until then a power failure could bring the previous file back.
-void syncFolderOf(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0 || ::fsync(descriptor) != 0) {
-        const int error = errno;
-        if (descriptor >= 0)
-            ::close(descriptor);
-        throw FileError(FileError::Kind::writeFailed, path, FileError::systemReason(error));
-    }
-    ::close(descriptor);
-}
-
 // The record as reading the file back gives it.
 void makeAsStored(LocalFileRecord& record)
 {
@@ -175,13 +158,9 @@ void JSONLocalStateStore::writeRecords(const QList<LocalFileRecord>& records)
     const QString path = stateURL_.toLocalFile();
     const QByteArray contents = encoded(records);
 
-    QSaveFile file(path);
     lastDecoded_.reset();
     // Private whatever the file was before: it holds local paths and Drive file IDs.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(contents) < 0 || !file.commit())
-        throw FileError(FileError::Kind::writeFailed, path, file.errorString());
-    syncFolderOf(path);
+    writeFileAtomically(path, contents, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // Remember what was written as a load would decode it.
     if (const std::optional<FileIdentity> identity = identityOf(path)) {

@@ -62,7 +62,8 @@ TEST_F(WindowPresenterTest, TheFrameIsSavedUnderTheAutosaveNameAndRestoredInTheN
     window.setGeometry(frame);
     settle(window);
     ASSERT_EQ(window.geometry(), frame);
-    EXPECT_EQ(WindowFrameAutosave::savedFrame(defaults, u"main-AppWindow-1"_s), frame);
+    // Saved a moment after the last change.
+    EXPECT_TRUE(waitUntil([this, &frame] { return WindowFrameAutosave::savedFrame(defaults, u"main-AppWindow-1"_s) == frame; }));
     mainWindow.reset();
 
     mainWindow = std::make_unique<WindowPresenter>(WindowSettings::mainWindow(), [this]() -> ViewEngine& { return *engine; },
