@@ -53,10 +53,24 @@ bool waitFor(int descriptor, short events, Clock::time_point deadline)
     }
 }
 
+// Giving up shuts the connection for reading first: from then on the running
+// Orvane's answer cannot be sent (it gets EPIPE and drops the request), and
+// an answer sent before is still read here. So both sides agree on whether
+// the request was taken, however close the answer comes to the deadline.
+bool answerBeforeGivingUp(int socket, QByteArray& answer)
+{
+    ::shutdown(socket, SHUT_RD);
+    char buffer[32];
+    for (ssize_t received; (received = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+        answer.append(buffer, received);
+    return answer == InstanceRequest::acknowledgement;
+}
+
 } // namespace
 
-InstanceHandOver::InstanceHandOver(InstanceAddress address, const InstanceRequest& request)
-    : address_(std::move(address)), message_(request.encoded())
+InstanceHandOver::InstanceHandOver(InstanceAddress address, const InstanceRequest& request,
+                                   std::chrono::milliseconds patience)
+    : address_(std::move(address)), message_(request.encoded()), patience_(patience)
 {
 }
 
@@ -91,7 +105,7 @@ InstanceHandOver::Outcome InstanceHandOver::run(const std::function<bool()>& isN
                      qPrintable(QFileInfo(address_.socketPath).path()));
         return Outcome::noneRunning;
     }
-    const Clock::time_point deadline = Clock::now() + patience;
+    const Clock::time_point deadline = Clock::now() + patience_;
     for (;;) {
         if (isNoneRunning())
             return Outcome::noneRunning;
@@ -136,7 +150,7 @@ bool InstanceHandOver::tryOnce(Clock::time_point deadline) const
     QByteArray answer;
     while (answer.size() < InstanceRequest::acknowledgement.size()) {
         if (!waitFor(socket.get(), POLLIN, deadline))
-            return false;
+            return answerBeforeGivingUp(socket.get(), answer);
         char buffer[32];
         const ssize_t received = ::recv(socket.get(), buffer, sizeof buffer, 0);
         if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR))

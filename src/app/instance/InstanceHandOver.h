@@ -14,7 +14,9 @@ class InstanceLock;
 // Hands a start's request to the user's running Orvane and waits until it
 // says it holds the request. While an Orvane is starting (not listening yet)
 // or quitting (closing connections unanswered), it tries again, so a file
-// is never handed to a process that then drops it. Plain blocking calls and
+// is never handed to a process that then drops it. A start that gives up
+// leaves nothing behind: an answer that comes later finds the connection
+// shut and the running Orvane drops the request. Plain blocking calls and
 // no Qt event loop: the application runs this before it makes its GUI, so a
 // burst of starts makes one GUI process.
 class InstanceHandOver {
@@ -28,10 +30,11 @@ public:
         unanswered,
     };
 
-    static constexpr std::chrono::milliseconds patience{30'000};
+    static constexpr std::chrono::milliseconds defaultPatience{30'000};
     static constexpr std::chrono::milliseconds retryInterval{20};
 
-    InstanceHandOver(InstanceAddress address, const InstanceRequest& request);
+    InstanceHandOver(InstanceAddress address, const InstanceRequest& request,
+                     std::chrono::milliseconds patience = defaultPatience);
 
     // How a start ends after outcome: with status 0 once the request is
     // handed over, with 1 and a message on standard error when it is
@@ -46,7 +49,8 @@ public:
 
     // One try: connect, send, wait for the acknowledgement until deadline.
     // False when nobody listens, the running Orvane's queue of connections is
-    // full, or it closes the connection without answering.
+    // full, it closes the connection without answering, or its answer has
+    // not come by deadline.
     bool tryOnce(std::chrono::steady_clock::time_point deadline) const;
 
 private:
@@ -54,6 +58,7 @@ private:
 
     InstanceAddress address_;
     QByteArray message_;
+    std::chrono::milliseconds patience_;
 };
 
 } // namespace orvane

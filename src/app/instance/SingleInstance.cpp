@@ -7,6 +7,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 #include <memory>
 
 namespace orvane {
@@ -65,13 +67,24 @@ void SingleInstance::read(QLocalSocket& connection, InstanceRequestReader& reade
     case InstanceRequestReader::State::complete:
         break;
     }
-    if (connection.state() != QLocalSocket::ConnectedState || !server_.isListening())
+    if (!server_.isListening())
         return;
-    Q_EMIT requestReceived(*reader.request());
-    // Only now: a sender without this answer tries again, or starts Orvane.
-    connection.write(InstanceRequest::acknowledgement);
-    connection.flush();
+    const bool senderHasTheAnswer = answer(connection);
     connection.disconnectFromServer();
+    // A sender without the answer tries again, starts Orvane, or has given up:
+    // its request is not this Orvane's to open.
+    if (senderHasTheAnswer)
+        Q_EMIT requestReceived(*reader.request());
+}
+
+bool SingleInstance::answer(QLocalSocket& connection)
+{
+    // Sent at once and checked, past Qt's write buffer: a sender that has
+    // gone, or shut its end when it gave up, makes the send fail.
+    const QByteArray& answer = InstanceRequest::acknowledgement;
+    return ::send(int(connection.socketDescriptor()), answer.constData(), size_t(answer.size()),
+                  MSG_NOSIGNAL | MSG_DONTWAIT)
+        == answer.size();
 }
 
 } // namespace orvane

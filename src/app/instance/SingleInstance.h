@@ -14,10 +14,10 @@ namespace orvane {
 class InstanceRequestReader;
 
 // The running Orvane's side of the hand-over: it listens on the user's
-// socket, reads each later start's request, passes it on, and only then
-// answers that it holds it. Listen only while holding the instance lock
-// (see InstanceHandOver): a socket file found then is one that a process
-// that has ended left behind.
+// socket, reads each later start's request, answers that it holds it, and
+// passes it on only when the answer reached a sender still waiting. Listen
+// only while holding the instance lock (see InstanceHandOver): a socket file
+// found then is one that a process that has ended left behind.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
@@ -37,12 +37,14 @@ public:
     void stopTakingRequests();
 
 Q_SIGNALS:
-    // A later start's request. When the signal returns, the request is taken.
+    // A later start's request, once its sender has been told it is taken.
     void requestReceived(const orvane::InstanceRequest& request);
 
 private:
     void acceptConnections();
     void read(QLocalSocket& connection, InstanceRequestReader& reader);
+    // Whether the acknowledgement reached the sender.
+    static bool answer(QLocalSocket& connection);
 
     QString socketPath_;
     std::chrono::milliseconds receiveLimit_;

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 using namespace orvane;
 using namespace Qt::StringLiterals;
@@ -34,10 +35,14 @@ protected:
         PreferencesStore(defaults).save({.hasCompletedOnboarding = true});
     }
 
-    std::unique_ptr<QProcess> start(const QStringList& arguments) const
+    // A patience shorter than the usual one, when given; the process's
+    // standard error is then read by the test.
+    std::unique_ptr<QProcess> start(const QStringList& arguments, std::optional<int> patienceMilliseconds = {}) const
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (patienceMilliseconds)
+            environment.insert(u"ORVANE_PROBE_PATIENCE_MS"_s, QString::number(*patienceMilliseconds));
         environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"runtime"_s));
         environment.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
         environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
@@ -45,7 +50,8 @@ protected:
         environment.insert(u"ORVANE_GOOGLE_CLIENT_ID"_s, emulator.clientId());
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(workingDirectory.path());
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setProcessChannelMode(patienceMilliseconds ? QProcess::SeparateChannels
+                                                            : QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(ORVANE_INSTANCE_PROBE_PATH), arguments);
         EXPECT_TRUE(process->waitForStarted(timeoutMilliseconds));
         return process;
@@ -143,6 +149,33 @@ TEST_F(InstanceHandOverTest, SocketOfAKilledFirstProcessDoesNotStopTheNextOne)
     EXPECT_EQ(editorPagesIn(reopened), 1);
 
     stop(*next);
+}
+
+// The file manager's start gives up on an Orvane that does not answer (here
+// stopped, as a debugger or an overloaded machine would) and says so; when
+// that Orvane goes on, it must not open the file behind the user's back.
+TEST_F(InstanceHandOverTest, AFileWhoseStartGaveUpOnAStoppedOrvaneIsNotOpenedWhenItResumes)
+{
+    writeFile(u"late.csv"_s);
+    writeFile(u"sales.csv"_s);
+    const std::unique_ptr<QProcess> first = start({});
+    ASSERT_EQ(linesUntil(*first, u"listening"_s), QStringList{u"listening"_s});
+
+    ::kill(pid_t(first->processId()), SIGSTOP);
+    const std::unique_ptr<QProcess> gaveUp = start({u"late.csv"_s}, 300);
+    ASSERT_TRUE(gaveUp->waitForFinished(timeoutMilliseconds));
+    ::kill(pid_t(first->processId()), SIGCONT);
+    EXPECT_EQ(gaveUp->exitCode(), 1);
+    EXPECT_EQ(gaveUp->readAllStandardError(), "orvane: the running Orvane did not take the files\n");
+
+    const std::unique_ptr<QProcess> next = start({u"sales.csv"_s});
+    expectHandedOver(*next);
+    const QStringList opened = linesUntil(*first, u"status\tUploaded and opened sales.csv"_s);
+    EXPECT_EQ(opened.first(), u"status\tOpening sales.csv..."_s) << opened.join(u" | "_s).toStdString();
+    EXPECT_FALSE(opened.contains(u"status\tOpening late.csv..."_s));
+    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s).size(), 1);
+
+    stop(*first);
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 //   browser<TAB>URL      a URL handed to the browser (sign-in pages are
 //                        approved at once, as a user would)
 //   window               the main window was asked for
+// A later start ends as the application's does (status 1 and a message on
+// standard error when the running Orvane does not take its files), after
+// ORVANE_PROBE_PATIENCE_MS instead of the usual patience when that is set.
 
 #include "instance/InstanceHandOver.h"
 #include "instance/InstanceLock.h"
@@ -43,8 +46,12 @@ int main(int argc, char** argv)
     const InstanceAddress address = InstanceAddress::of(processEnvironment());
     const InstanceRequest request = InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath());
     InstanceLock lock(address.lockPath);
-    if (InstanceHandOver(address, request).handOverOrLock(lock) != InstanceHandOver::Outcome::noneRunning)
-        return 0;
+    const int patienceSetting = qEnvironmentVariableIntValue("ORVANE_PROBE_PATIENCE_MS");
+    const std::chrono::milliseconds patience =
+        patienceSetting > 0 ? std::chrono::milliseconds(patienceSetting) : InstanceHandOver::defaultPatience;
+    if (const std::optional<int> exitStatus =
+            InstanceHandOver::exitStatusAfter(InstanceHandOver(address, request, patience).handOverOrLock(lock)))
+        return *exitStatus;
 
     QCoreApplication application(argc, argv);
     AppDelegate delegate;
