@@ -72,7 +72,7 @@ void LoopbackRedirectServer::acceptConnections()
 {
     while (QTcpSocket* socket = listener_.nextPendingConnection()) {
         QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(requestReadLimit_, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(requestReadLimit_, socket, [this, socket] { endUnfinished(socket); });
         QObject::connect(socket, &QIODevice::readyRead, socket, [this, socket] {
             const RedirectRequestLine line = RedirectRequestLine::read(socket->peek(RedirectRequestLine::maximumBytes));
             if (line.status != RedirectRequestLine::Status::incomplete)
@@ -93,6 +93,17 @@ void LoopbackRedirectServer::answer(QTcpSocket* socket, const RedirectRequestLin
     socket->disconnectFromHost();
     if (isCallback)
         deliverCallback(requestLine.callbackURL);
+}
+
+void LoopbackRedirectServer::endUnfinished(QTcpSocket* socket)
+{
+    // A line begun and never ended is told it was not read. A connection
+    // that sent nothing (a browser's preconnection) or left its page untaken
+    // is just closed.
+    if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() > 0)
+        answer(socket, RedirectRequestLine{.status = RedirectRequestLine::Status::unreadable});
+    else
+        socket->abort();
 }
 
 void LoopbackRedirectServer::deliverCallback(const QUrl& url)

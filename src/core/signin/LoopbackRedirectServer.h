@@ -27,7 +27,8 @@ class LoopbackRedirectServer {
 public:
     // A connection whose request line has not arrived (or whose page has not
     // been taken) within requestReadLimit is closed, so a silent or slow
-    // connection holds nothing.
+    // connection holds nothing; one that began its line gets the failure
+    // page first.
     explicit LoopbackRedirectServer(std::chrono::milliseconds requestReadLimit = std::chrono::seconds(5));
     LoopbackRedirectServer(const LoopbackRedirectServer&) = delete;
     LoopbackRedirectServer& operator=(const LoopbackRedirectServer&) = delete;
@@ -51,6 +52,7 @@ private:
 
     void acceptConnections();
     void answer(QTcpSocket* socket, const RedirectRequestLine& requestLine);
+    void endUnfinished(QTcpSocket* socket);
     void deliverCallback(const QUrl& url);
     void timeOut();
     void resumeWaiter();

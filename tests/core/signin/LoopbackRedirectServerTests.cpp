@@ -193,7 +193,7 @@ TEST(LoopbackRedirectServer, ARequestLineOfExactly8KiBWithItsLineBreakIsStillRea
     EXPECT_EQ(awaitTask(server.waitForCallback(0ms)), QUrl(u"http://127.0.0.1/oauth2redirect?code="_s + QString::fromLatin1(code)));
 }
 
-TEST(LoopbackRedirectServer, ClosesSilentConnectionsWithoutHoldingUpTheCallback)
+TEST(LoopbackRedirectServer, ClosesSilentConnectionsAndAnswersUnendedLinesWithTheFailurePageWithoutHoldingUpTheCallback)
 {
     LoopbackRedirectServer server(300ms);
     const QUrl redirectURL = server.start();
@@ -213,7 +213,7 @@ TEST(LoopbackRedirectServer, ClosesSilentConnectionsWithoutHoldingUpTheCallback)
     EXPECT_TRUE(silent.closedByPeer);
     EXPECT_EQ(silent.response, QByteArray());
     EXPECT_TRUE(unfinished.closedByPeer);
-    EXPECT_EQ(unfinished.response, QByteArray());
+    EXPECT_EQ(unfinished.response, failurePage);
 }
 
 TEST(LoopbackRedirectServer, RefusesConnectionsAfterStop)
