@@ -170,6 +170,36 @@ TEST_F(ResumableUploadEndpoint, AFaultCanWaitForTheThirdChunk)
     EXPECT_EQ(put(session, 2 * block, block).status, 308);
 }
 
+TEST_F(ResumableUploadEndpoint, ASessionThatNeverFinishesKeepsEveryByteAndAnswers308WithTheFullRangeForEver)
+{
+    const QUrl open = sessionUri();
+    ASSERT_EQ(put(open, 0, block).status, 308);
+    emulator.makeUploadSessionsNeverFinish();
+    const QUrl later = sessionUri();
+    for (const QUrl& session : {open, later}) {
+        const qint64 first = session == open ? block : 0;
+        const HttpResult last = put(session, first, content.size() - first);
+        EXPECT_EQ(last.status, 308) << last.body.toStdString();
+        const QByteArray fullRange = "bytes=0-"_ba + QByteArray::number(content.size() - 1);
+        EXPECT_EQ(last.header("Range"), fullRange);
+        for (int question = 0; question < 3; ++question) {
+            const HttpResult status = askStatus(session);
+            EXPECT_EQ(status.status, 308);
+            EXPECT_EQ(status.header("Range"), fullRange);
+        }
+    }
+    for (const EmulatedUploadSession& session : emulator.uploadSessions()) {
+        EXPECT_EQ(session.persistedBytes, content.size());
+        EXPECT_EQ(session.state, u"open"_s);
+    }
+    EXPECT_TRUE(emulator.files().isEmpty());
+
+    emulator.reset();
+    token = emulator.accessToken();
+    const QUrl afterReset = sessionUri();
+    EXPECT_EQ(put(afterReset, 0, content.size()).status, 200) << "a reset ends it";
+}
+
 TEST_F(ResumableUploadEndpoint, AnExpiredOrCancelledSessionIsGoneAndATokenItCarriesMustBeValid)
 {
     const QUrl expiring = sessionUri();

@@ -315,6 +315,11 @@ void GoogleEmulatorProcess::expireUploadSessions()
     control("POST"_ba, u"uploads/expire"_s);
 }
 
+void GoogleEmulatorProcess::makeUploadSessionsNeverFinish()
+{
+    control("POST"_ba, u"uploads/never-finish"_s);
+}
+
 EmulatorTokens GoogleEmulatorProcess::signIn(const QString& clientId)
 {
     const QString client = clientId.isEmpty() ? this->clientId() : clientId;

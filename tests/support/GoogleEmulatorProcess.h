@@ -150,6 +150,9 @@ public:
     QList<EmulatedUploadSession> uploadSessions() const;
     // Every open resumable upload session expires now.
     void expireUploadSessions();
+    // Every resumable session, open now or opened until the next reset, keeps
+    // its bytes but never makes the file: 308 with the full Range for ever.
+    void makeUploadSessionsNeverFinish();
 
     // Signs a client in without a browser (the emulator must auto-approve): the
     // authorisation request with PKCE, then the code exchange.

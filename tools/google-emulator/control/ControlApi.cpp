@@ -151,6 +151,10 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
         m_state.uploadSessions.expireAll();
         return answer(done());
     }
+    if (resource == "uploads/never-finish"_ba && post) {
+        m_state.uploadSessions.neverFinish();
+        return answer(done());
+    }
     if (resource == "tokens/revoke"_ba && post) {
         m_state.grants.revokeAll();
         return answer(done());

@@ -117,7 +117,7 @@ public:
                                     u"Invalid request. The body holds %1 bytes where Content-Range names %2."_s.arg(m_arrived).arg(m_length));
         m_session->media.feed(m_partialBlock);
         m_partialBlock.clear();
-        if (m_session->media.size() < *m_session->totalBytes)
+        if (m_session->media.size() < *m_session->totalBytes || m_session->neverFinishes)
             return resumeIncomplete(*m_session);
         try {
             m_session->completion = m_drive.create(m_session->clientId, m_session->metadata, m_session->media.finish(),

@@ -34,6 +34,7 @@ std::shared_ptr<UploadSession> UploadSessions::open(QString clientId, FileMetada
 {
     auto session = std::make_shared<UploadSession>(ids::newUploadId(), std::move(clientId), std::move(metadata),
                                                    std::move(selection), std::move(mediaType), totalBytes);
+    session->neverFinishes = m_neverFinish;
     m_sessions.append(session);
     m_byId.insert(session->id, session);
     return session;
@@ -52,11 +53,19 @@ void UploadSessions::expireAll()
     }
 }
 
+void UploadSessions::neverFinish()
+{
+    m_neverFinish = true;
+    for (const std::shared_ptr<UploadSession>& session : m_sessions)
+        session->neverFinishes = true;
+}
+
 void UploadSessions::clear()
 {
     // A chunk still arriving keeps its session alive, unseen.
     m_sessions.clear();
     m_byId.clear();
+    m_neverFinish = false;
 }
 
 QJsonArray UploadSessions::toJson() const

@@ -37,6 +37,9 @@ struct UploadSession {
     qint64 receivedBytes = 0;
     int chunkRequests = 0;
     State state = State::open;
+    // Keeps every byte but never makes the file: the chunk that would complete
+    // it, and every status question, are answered 308 with the full Range.
+    bool neverFinishes = false;
     // Once complete: the answer that completed it, for a later status question.
     std::optional<HttpResponse> completion;
 };
@@ -50,6 +53,9 @@ public:
     std::shared_ptr<UploadSession> find(const QString& uploadId) const;
     // Every open session expires now, as Google's do after a week.
     void expireAll();
+    // Every session, open now or opened later, keeps its bytes but never
+    // finishes, until clear().
+    void neverFinish();
     void clear();
     // For the control API: each session's ID, client, file name, announced
     // size, bytes kept and received, chunk requests and state, oldest first.
@@ -58,6 +64,7 @@ public:
 private:
     QList<std::shared_ptr<UploadSession>> m_sessions;
     QHash<QString, std::shared_ptr<UploadSession>> m_byId;
+    bool m_neverFinish = false;
 };
 
 } // namespace orvane::emulator
