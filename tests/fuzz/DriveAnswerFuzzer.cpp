@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const UrlError error = driveAnswerError(response);
         require(error.code() == UrlError::Code::badServerResponse, "a failed answer ends in another error");
         require(error.statusCode() == response.statusCode, "the error names another status");
-        const bool transient = isTransientDriveAnswer(response);
+        const bool transient = passingFailureOfDriveAnswer(response).has_value();
         require(!transient || *response.statusCode == 403 || *response.statusCode == 429 || *response.statusCode >= 500,
                 "an answer that cannot pass is tried again");
         return 0;

@@ -6,12 +6,13 @@
 
 namespace orvane::testsupport {
 
-// Google's retry policy without its seconds: five tries, a millisecond apart,
-// each wait noted in waits when given.
+// Google's retry policy with its schedule but without its seconds: every wait
+// lasts a millisecond, while the notices in waits (when given) carry the
+// delays the schedule asked for, for tests to read.
 inline RetryPolicy quickRetries(QList<RetryNotice>* waits = nullptr)
 {
     RetryPolicy policy = RetryPolicy::exponentialBackoff();
-    policy.delayBeforeRetry = [](int) { return std::chrono::milliseconds(1); };
+    policy.actualWait = [](std::chrono::milliseconds) { return std::chrono::milliseconds(1); };
     if (waits)
         policy.onWaiting = [waits](const RetryNotice& notice) { waits->append(notice); };
     return policy;

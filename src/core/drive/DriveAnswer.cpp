@@ -35,20 +35,18 @@ DriveFileList DriveFileList::fromJson(const QJsonValue& value)
             json::optionalString(object, "nextPageToken"_L1)};
 }
 
-bool isTransientDriveAnswer(const HttpResponse& response)
+std::optional<PassingFailure> passingFailureOfDriveAnswer(const HttpResponse& response)
 {
     if (!response.statusCode)
-        return false;
-    if (isTransientStatus(*response.statusCode))
-        return true;
+        return std::nullopt;
     if (*response.statusCode != 403)
-        return false;
+        return passingFailureOfStatus(*response.statusCode);
     for (const QJsonValue& detail : errorObject(response).value(u"errors"_s).toArray()) {
         const QString reason = detail.toObject().value(u"reason"_s).toString();
         if (reason == u"rateLimitExceeded"_s || reason == u"userRateLimitExceeded"_s)
-            return true;
+            return PassingFailure::rateLimited;
     }
-    return false;
+    return std::nullopt;
 }
 
 UrlError driveAnswerError(const HttpResponse& response)

@@ -35,9 +35,10 @@ struct DriveFileList {
     bool operator==(const DriveFileList&) const = default;
 };
 
-// Whether Google asks for this Drive answer to be tried again: 429, a server
-// failure (500, 502, 503, 504), or a 403 whose reason is a rate limit.
-bool isTransientDriveAnswer(const HttpResponse& response);
+// Whether Google asks for this Drive answer to be tried again, and how: a
+// rate limit for 429 or a 403 whose reason is a rate limit, transient for a
+// server failure (500, 502, 503, 504).
+std::optional<PassingFailure> passingFailureOfDriveAnswer(const HttpResponse& response);
 
 // The error a failed Drive answer ends in: UrlError::badServerResponse with
 // the status and the message of Google's error object, when it has one.

@@ -119,17 +119,17 @@ QCoro::Task<HttpResponse> GoogleDriveClient::sendAuthorized(DriveAuthorization& 
     co_return co_await send(authorization.token());
 }
 
-QCoro::Task<HttpResponse> GoogleDriveClient::exchange(DriveAuthorization& authorization, Send send)
+QCoro::Task<HttpResponse> GoogleDriveClient::exchange(DriveAuthorization& authorization, Send send, RetryBudget& budget)
 {
     const HttpResponse response = co_await retrying<HttpResponse>(
-        retryPolicy_, abort_, [&] { return sendAuthorized(authorization, send); }, isTransientDriveAnswer);
+        budget, [&] { return sendAuthorized(authorization, send); }, passingFailureOfDriveAnswer);
     if (response.isHttpFailure())
         throw driveAnswerError(response);
     co_return response;
 }
 
 QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthorization& authorization, QString name,
-                                                                  QString parentID)
+                                                                  QString parentID, RetryBudget& budget)
 {
     const QString query = u"mimeType='"_s + folderMimeType + u"' and name='"_s + escapedForQuery(name)
         + u"' and '"_s + parentID + u"' in parents and trashed=false"_s;
@@ -142,9 +142,12 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
         if (pageToken)
             items.append({u"pageToken"_s, *pageToken});
         const QUrl url = withQuery(endpoints_.driveFilesEndpoint, items);
-        const HttpResponse response = co_await exchange(authorization, [&](QString token) {
-            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-        });
+        const HttpResponse response = co_await exchange(
+            authorization,
+            [&](QString token) {
+                return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+            },
+            budget);
         const DriveFileList list = decodedAnswer<DriveFileList>(response);
         if (!list.files.isEmpty())
             co_return list.files.first().id;
@@ -172,19 +175,23 @@ QCoro::Task<QString> GoogleDriveClient::ensureFolder(DriveAuthorization& authori
     };
 
     // A creation that failed on the way may still have made the folder: every
-    // new try looks again first, so that a folder is never made twice.
+    // new try looks again first, so that a folder is never made twice. The
+    // lookups and the creation share one budget of tries.
     struct Attempt {
         std::optional<QString> existingID;
         HttpResponse creation;
     };
+    RetryBudget budget(retryPolicy_, abort_);
     const Attempt outcome = co_await retrying<Attempt>(
-        retryPolicy_, abort_,
+        budget,
         [&]() -> QCoro::Task<Attempt> {
-            if (std::optional<QString> existing = co_await findFolder(authorization, name, parentID))
+            if (std::optional<QString> existing = co_await findFolder(authorization, name, parentID, budget))
                 co_return Attempt{existing, {}};
             co_return Attempt{std::nullopt, co_await sendAuthorized(authorization, create)};
         },
-        [](const Attempt& attempt) { return !attempt.existingID && isTransientDriveAnswer(attempt.creation); });
+        [](const Attempt& attempt) {
+            return attempt.existingID ? std::nullopt : passingFailureOfDriveAnswer(attempt.creation);
+        });
     if (outcome.existingID)
         co_return *outcome.existingID;
     const DriveFile folder = decodedAnswer<DriveFile>(outcome.creation);
@@ -212,7 +219,8 @@ QCoro::Task<DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorizati
     // fails here, unsent; every byte sent afterwards comes from this file.
     const auto file = std::make_shared<const UploadFile>(request.localFileURL.toLocalFile());
     requireUnchangedSinceSnapshot(*file, request);
-    StreamingConnection connection(NetworkRoute::to(endpoints_.driveUploadEndpoint, networkAccessManager_));
+    StreamingConnection connection(NetworkRoute::to(endpoints_.driveUploadEndpoint, networkAccessManager_),
+                                   tuning_.idleTimeout);
     UploadProgressReporter progress(progress_, file->size());
     const HttpResponse response = file->size() > tuning_.multipartLimit
         ? co_await uploadResumable(authorization, request, metadata, file, connection, progress)
@@ -234,15 +242,19 @@ QCoro::Task<HttpResponse> GoogleDriveClient::uploadInOneRequest(DriveAuthorizati
     const QByteArray head = "--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n" + metadata
         + "\r\n--" + boundary + "\r\nContent-Type: " + request.route.sourceMimeType.toUtf8() + "\r\n\r\n";
     const QByteArray tail = "\r\n--" + boundary + "--\r\n";
-    co_return co_await exchange(authorization, [&](QString token) {
-        const auto body = std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
-        progress.follow(body, 0);
-        const HttpHeaders headers{
-            {"Authorization", "Bearer " + token.toUtf8()},
-            {"Content-Type", "multipart/related; boundary=" + boundary},
-        };
-        return connection.send("POST", url, headers, body, abort_);
-    });
+    RetryBudget budget(retryPolicy_, abort_);
+    co_return co_await exchange(
+        authorization,
+        [&](QString token) {
+            const auto body = std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
+            progress.follow(body, 0);
+            const HttpHeaders headers{
+                {"Authorization", "Bearer " + token.toUtf8()},
+                {"Content-Type", "multipart/related; boundary=" + boundary},
+            };
+            return connection.send("POST", url, headers, body, abort_);
+        },
+        budget);
 }
 
 QCoro::Task<HttpResponse> GoogleDriveClient::uploadResumable(DriveAuthorization& authorization,
@@ -254,13 +266,17 @@ QCoro::Task<HttpResponse> GoogleDriveClient::uploadResumable(DriveAuthorization&
     QUrl url = endpoints_.driveUploadEndpoint;
     url.setQuery(u"uploadType=resumable&fields=id,name,webViewLink,mimeType"_s);
     const auto openSession = [&]() -> QCoro::Task<QUrl> {
-        const HttpResponse opened = co_await exchange(authorization, [&](QString token) {
-            QNetworkRequest initiation = authorizedRequest(url, token);
-            initiation.setRawHeader("Content-Type", "application/json; charset=UTF-8");
-            initiation.setRawHeader("X-Upload-Content-Type", request.route.sourceMimeType.toUtf8());
-            initiation.setRawHeader("X-Upload-Content-Length", QByteArray::number(file->size()));
-            return sendRequest(networkAccessManager_, initiation, "POST", metadata, abort_);
-        });
+        RetryBudget budget(retryPolicy_, abort_);
+        const HttpResponse opened = co_await exchange(
+            authorization,
+            [&](QString token) {
+                QNetworkRequest initiation = authorizedRequest(url, token);
+                initiation.setRawHeader("Content-Type", "application/json; charset=UTF-8");
+                initiation.setRawHeader("X-Upload-Content-Type", request.route.sourceMimeType.toUtf8());
+                initiation.setRawHeader("X-Upload-Content-Length", QByteArray::number(file->size()));
+                return sendRequest(networkAccessManager_, initiation, "POST", metadata, abort_);
+            },
+            budget);
         const QUrl session = QUrl::fromEncoded(opened.header("Location").value_or(QByteArray()), QUrl::StrictMode);
         if (!session.isValid() || session.scheme() != url.scheme())
             throw UrlError(UrlError::Code::badServerResponse, *opened.statusCode,

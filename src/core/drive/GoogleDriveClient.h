@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drive/DriveAuthorization.h"
+#include "drive/ResumableUpload.h"
 #include "drive/StreamingUpload.h"
 #include "drive/UploadFile.h"
 #include "drive/UploadProgress.h"
@@ -14,6 +15,7 @@
 
 #include <QCoroTask>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -32,8 +34,12 @@ struct UploadTuning {
     // a dropped connection.
     static constexpr qint64 defaultChunkSize = 16 * 1024 * 1024;
 
+    static_assert(defaultChunkSize % ResumableUpload::chunkGranularity == 0, "Drive takes chunks in multiples of 256 KiB");
+
     qint64 multipartLimit = googleMultipartLimit;
     qint64 chunkSize = defaultChunkSize;
+    // How long an upload's request may go without a byte moving.
+    std::chrono::milliseconds idleTimeout = requestTimeout;
 };
 
 struct DriveFile;
@@ -66,7 +72,8 @@ public:
 private:
     using Send = std::function<QCoro::Task<HttpResponse>(QString token)>;
 
-    QCoro::Task<std::optional<QString>> findFolder(DriveAuthorization& authorization, QString name, QString parentID);
+    QCoro::Task<std::optional<QString>> findFolder(DriveAuthorization& authorization, QString name, QString parentID,
+                                                   RetryBudget& budget);
     QCoro::Task<QString> ensureFolder(DriveAuthorization& authorization, QString name, QString parentID);
     QCoro::Task<DriveFile> upload(DriveAuthorization& authorization, DriveUploadRequest request, QString parentID);
     QCoro::Task<HttpResponse> uploadInOneRequest(DriveAuthorization& authorization, const DriveUploadRequest& request,
@@ -77,9 +84,9 @@ private:
                                               StreamingConnection& connection, UploadProgressReporter& progress);
     // One request; after a 401, once more with a token refreshed for it.
     QCoro::Task<HttpResponse> sendAuthorized(DriveAuthorization& authorization, const Send& send);
-    // One request, tried again while its failure is passing; the final answer
-    // must be a success, or it is thrown as Drive's error.
-    QCoro::Task<HttpResponse> exchange(DriveAuthorization& authorization, Send send);
+    // One request, tried again while its failure is passing and the budget
+    // lasts; the final answer must be a success, or it is thrown as Drive's error.
+    QCoro::Task<HttpResponse> exchange(DriveAuthorization& authorization, Send send, RetryBudget& budget);
 
     AccessTokenProviding& tokenProvider_;
     QNetworkAccessManager& networkAccessManager_;

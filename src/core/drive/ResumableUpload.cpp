@@ -19,9 +19,14 @@ bool isResumable(const UrlError& error)
     return error.code() == UrlError::Code::networkConnectionLost || error.code() == UrlError::Code::timedOut;
 }
 
+// Google's guide reads any other 4xx during a resumable upload as a session
+// that has expired: the upload starts over in a new one. A 401 wants a new
+// token, a 429 a wait, and a 403 (a quota, a permission) ends the upload at
+// once, since a new session would meet the same refusal.
 bool isSessionGone(const HttpResponse& answer)
 {
-    return answer.statusCode == 404 || answer.statusCode == 410;
+    const int status = answer.statusCode.value_or(0);
+    return status >= 400 && status <= 499 && status != 401 && status != 403 && status != 429;
 }
 
 // Giving a session up should not hold the user up, also where the network is gone.
@@ -55,8 +60,8 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
     bool reopened = false;
     qint64 offset = 0;
     bool mustAsk = false;
-    // Tries in a row that failed, without the upload moving on.
-    int failures = 0;
+    // The tries in a row without the upload moving on.
+    RetryBudget budget(with_.retryPolicy, with_.abort);
     for (;;) {
         std::optional<HttpResponse> answer;
         std::exception_ptr transportFailure;
@@ -67,13 +72,15 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
                 throw;
             transportFailure = std::current_exception();
         }
-        if (transportFailure || isTransientDriveAnswer(*answer)) {
-            if (++failures >= with_.retryPolicy.maximumAttempts) {
+        const std::optional<PassingFailure> passing =
+            transportFailure ? PassingFailure::transient : passingFailureOfDriveAnswer(*answer);
+        if (passing) {
+            if (!budget.hasTryLeft(*passing)) {
                 if (transportFailure)
                     std::rethrow_exception(transportFailure);
                 throw driveAnswerError(*answer);
             }
-            co_await with_.retryPolicy.waitBeforeRetry(failures, with_.abort);
+            co_await budget.waitBeforeNextTry(*passing);
             mustAsk = true;
             continue;
         }
@@ -90,16 +97,23 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
             session = QUrl();
             session = co_await with_.openSession();
             offset = 0;
-            failures = 0;
+            budget.startAfresh();
         } else if (answer->statusCode == 308) {
             with_.authorization.noteAccepted();
             const qint64 kept = keptBytes(*answer);
-            // A chunk that arrived whole but moved nothing on is a failure too,
-            // or a server that keeps nothing would be fed for ever.
-            if (kept > offset)
-                failures = 0;
-            else if (!wasAsking && ++failures >= with_.retryPolicy.maximumAttempts)
-                throw UrlError(UrlError::Code::badServerResponse, 308, u"Google Drive kept none of the upload"_s);
+            // A chunk that arrived whole but moved nothing on is a failed try,
+            // and so is the question to a session that has every byte but made
+            // no file: else a server that keeps nothing would be fed for ever,
+            // and one that never finishes asked for ever.
+            if (kept > offset) {
+                budget.startAfresh();
+            } else if (!wasAsking || kept == file_->size()) {
+                if (!budget.hasTryLeft(PassingFailure::transient))
+                    throw UrlError(UrlError::Code::badServerResponse, 308,
+                                   kept == file_->size() ? u"it received the whole file but did not finish the upload"_s
+                                                         : u"Google Drive kept none of the upload"_s);
+                co_await budget.waitBeforeNextTry(PassingFailure::transient);
+            }
             offset = kept;
             // All kept but not yet answered with the file: the session says what it made.
             mustAsk = offset == file_->size();

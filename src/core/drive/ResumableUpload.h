@@ -23,11 +23,14 @@ namespace orvane {
 // After a chunk that failed on the way (a dropped connection, a time-out, a
 // 5xx, a 429 or a rate-limit 403) and the retry policy's wait, it asks the
 // session how far it got ("Content-Range: bytes */TOTAL") and goes on from
-// there; it gives up after the policy's number of tries without the upload
-// moving on. A refused token is replaced and the same session goes on; a
-// session that is gone (404, 410) is opened anew and the file sent from its
-// start, once. An upload that fails or is aborted ends its session with a
-// DELETE, so that Drive keeps nothing of it.
+// there. Every try that does not move the upload on counts, the status
+// question to a session that has the whole file but made nothing included, and
+// each waits the back-off; the upload gives up after the policy's number of
+// such tries. A refused token is replaced and the same session goes on; a
+// session that is gone (a 4xx other than 401, 403 and 429) is opened anew and
+// the file sent from its start, once; a 403 ends the upload at once. An upload
+// that fails or is aborted ends its session with a DELETE, so that Drive keeps
+// nothing of it.
 class ResumableUpload {
 public:
     // Chunks are multiples of this, as Drive requires.

@@ -222,6 +222,8 @@ HttpResponse StreamingConnection::Handles::transfer(const QByteArray& verb, cons
     const CURLcode result = done ? done->data.result : CURLE_GOT_NOTHING;
     if (transfer.bodyFailed)
         throw FileError(FileError::Kind::notReadable, body->filePath(), changedDuringUpload);
+    if (result == CURLE_OPERATION_TIMEDOUT)
+        throw noAnswerError(idleTimeout);
     if (result != CURLE_OK)
         throw UrlError(urlErrorCode(result));
     long status = 0;
@@ -229,16 +231,17 @@ HttpResponse StreamingConnection::Handles::transfer(const QByteArray& verb, cons
     return HttpResponse{int(status), transfer.answer, transfer.answerHeaders};
 }
 
-StreamingConnection::StreamingConnection(NetworkRoute route)
-    : route_(std::move(route)), handles_(std::make_shared<Handles>())
+StreamingConnection::StreamingConnection(NetworkRoute route, std::chrono::milliseconds idleTimeout)
+    : route_(std::move(route)), idleTimeout_(idleTimeout), handles_(std::make_shared<Handles>())
 {
 }
 
 QCoro::Task<HttpResponse> StreamingConnection::send(QByteArray verb, QUrl url, HttpHeaders headers,
                                                     std::shared_ptr<FileFramedBody> body, AbortSignal abort,
-                                                    std::chrono::milliseconds idleTimeout)
+                                                    std::optional<std::chrono::milliseconds> requestIdleTimeout)
 {
     abort.throwIfAborted();
+    const std::chrono::milliseconds idleTimeout = requestIdleTimeout.value_or(idleTimeout_);
     co_return co_await runInBackground([handles = handles_, verb, url, headers, body, route = route_, abort, idleTimeout] {
         return handles->transfer(verb, url, headers, body.get(), route, abort, idleTimeout);
     });

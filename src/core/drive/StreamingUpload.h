@@ -10,7 +10,9 @@
 
 #include <QCoroTask>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 
 namespace orvane {
 
@@ -24,7 +26,9 @@ namespace orvane {
 // each.
 class StreamingConnection {
 public:
-    explicit StreamingConnection(NetworkRoute route);
+    // idleTimeout: how long a request may go without a byte moving, unless
+    // the request names its own.
+    explicit StreamingConnection(NetworkRoute route, std::chrono::milliseconds idleTimeout = requestTimeout);
 
     // Sends verb to url with the headers and, when given, the body, read from
     // the file as it goes out; without a body a PUT or POST announces a length
@@ -33,12 +37,13 @@ public:
     // failures and aborts throw UrlError; a file that changes while it is sent
     // throws FileError, and its request never completes.
     QCoro::Task<HttpResponse> send(QByteArray verb, QUrl url, HttpHeaders headers, std::shared_ptr<FileFramedBody> body,
-                                   AbortSignal abort = {}, std::chrono::milliseconds idleTimeout = requestTimeout);
+                                   AbortSignal abort = {}, std::optional<std::chrono::milliseconds> idleTimeout = {});
 
 private:
     struct Handles;
 
     NetworkRoute route_;
+    std::chrono::milliseconds idleTimeout_;
     // Shared with the transfer under way, which may outlive an abandoned wait.
     std::shared_ptr<Handles> handles_;
 };

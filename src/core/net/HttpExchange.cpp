@@ -70,8 +70,11 @@ QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply, AbortSignal abort)
         if (reply->error() == QNetworkReply::NoError)
             co_return HttpResponse{std::nullopt, reply->readAll(), {}};
         // A cancellation is the caller's abort, or else the idle time-out's.
-        if (reply->error() == QNetworkReply::OperationCanceledError)
-            throw UrlError(abort.isAborted() ? UrlError::Code::cancelled : UrlError::Code::timedOut);
+        if (reply->error() == QNetworkReply::OperationCanceledError) {
+            if (abort.isAborted())
+                throw UrlError(UrlError::Code::cancelled);
+            throw noAnswerError(std::chrono::milliseconds(reply->request().transferTimeout()));
+        }
         if (reply->error() == QNetworkReply::SslHandshakeFailedError && *certificateRefused)
             throw UrlError(UrlError::Code::serverCertificateUntrusted);
         // Qt wanted to send a one-shot body again after the connection dropped.
@@ -91,6 +94,13 @@ std::optional<QByteArray> HttpResponse::header(QByteArrayView name) const
             return value;
     }
     return std::nullopt;
+}
+
+UrlError noAnswerError(std::chrono::milliseconds timeout)
+{
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(timeout).count();
+    return UrlError(UrlError::Code::timedOut, seconds <= 1 ? QStringLiteral("Google did not answer within a second")
+                                                           : QStringLiteral("Google did not answer within %1 seconds").arg(seconds));
 }
 
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout)

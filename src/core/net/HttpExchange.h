@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/AbortSignal.h"
+#include "support/UrlError.h"
 
 #include <QByteArray>
 #include <QList>
@@ -34,6 +35,10 @@ struct HttpResponse {
 
 // Every Google request is given up after this long without progress.
 inline constexpr std::chrono::milliseconds requestTimeout{std::chrono::seconds(60)};
+
+// The error of a request that got no answer within its idle time-out: says
+// that Google did not answer, not only that something timed out.
+UrlError noAnswerError(std::chrono::milliseconds timeout);
 
 // A request for url with the idle time-out every Google request carries.
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout = requestTimeout);

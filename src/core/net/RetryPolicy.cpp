@@ -2,33 +2,57 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 namespace orvane {
+
+namespace {
+
+// Google's ceiling for one wait of the back-off.
+constexpr std::chrono::milliseconds longestWait{std::chrono::seconds(32)};
+
+} // namespace
 
 RetryPolicy RetryPolicy::exponentialBackoff()
 {
     return {
         .maximumAttempts = 5,
+        .maximumRateLimitedAttempts = 7,
         // The jitter keeps many clients that failed together from retrying together.
         .delayBeforeRetry =
             [](int retry) {
-                const auto exponential = std::chrono::milliseconds(1000LL << std::clamp(retry - 1, 0, 10));
-                return exponential + std::chrono::milliseconds(QRandomGenerator::global()->bounded(1001));
+                const auto exponential = std::chrono::milliseconds(1000LL << std::clamp(retry - 1, 0, 5));
+                const auto jitter = std::chrono::milliseconds(QRandomGenerator::global()->bounded(1001));
+                return std::min(exponential + jitter, longestWait);
             },
+        .actualWait = {},
         .onWaiting = {},
     };
 }
 
-QCoro::Task<> RetryPolicy::waitBeforeRetry(int retry, AbortSignal abort) const
+RetryBudget::RetryBudget(const RetryPolicy& policy, AbortSignal abort) : policy_(&policy), abort_(std::move(abort)) {}
+
+bool RetryBudget::hasTryLeft(PassingFailure failure) const
 {
-    const std::chrono::milliseconds delay = delayBeforeRetry(retry);
-    if (onWaiting)
-        onWaiting({.nextAttempt = retry + 1, .maximumAttempts = maximumAttempts, .delay = delay});
-    co_await waitUnlessAborted(delay, std::move(abort));
+    return tries_ < policy_->maximumAttemptsFor(failure);
 }
 
-bool isTransientStatus(int statusCode)
+QCoro::Task<> RetryBudget::waitBeforeNextTry(PassingFailure failure)
 {
-    return statusCode == 429 || statusCode == 500 || statusCode == 502 || statusCode == 503 || statusCode == 504;
+    const std::chrono::milliseconds delay = policy_->delayBeforeRetry(tries_);
+    ++tries_;
+    if (policy_->onWaiting)
+        policy_->onWaiting({.nextAttempt = tries_, .maximumAttempts = policy_->maximumAttemptsFor(failure), .delay = delay});
+    co_await waitUnlessAborted(policy_->actualWait ? policy_->actualWait(delay) : delay, abort_);
+}
+
+std::optional<PassingFailure> passingFailureOfStatus(int statusCode)
+{
+    if (statusCode == 429)
+        return PassingFailure::rateLimited;
+    if (statusCode == 500 || statusCode == 502 || statusCode == 503 || statusCode == 504)
+        return PassingFailure::transient;
+    return std::nullopt;
 }
 
 bool isTransientFailure(const UrlError& error)

@@ -227,9 +227,12 @@ QCoro::Task<TokenResponse> GoogleOAuthClient::postTokenRequest(Parameters parame
     QNetworkRequest request = makeRequest(configuration_.tokenEndpointURL.value_or(endpoints_.tokenEndpoint));
     request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
     const QByteArray body = formURLEncoded(parameters);
+    RetryBudget budget(retryPolicy_, {});
     const HttpResponse response = co_await retrying<HttpResponse>(
-        retryPolicy_, {}, [&] { return sendRequest(networkAccessManager_, request, "POST", body); },
-        [](const HttpResponse& answer) { return answer.statusCode && isTransientStatus(*answer.statusCode); });
+        budget, [&] { return sendRequest(networkAccessManager_, request, "POST", body); },
+        [](const HttpResponse& answer) {
+            return answer.statusCode ? passingFailureOfStatus(*answer.statusCode) : std::nullopt;
+        });
     if (response.isHttpFailure())
         throw tokenExchangeError(*response.statusCode, response.body);
     co_return TokenResponse::fromJson(response.body);

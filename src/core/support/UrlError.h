@@ -31,6 +31,8 @@ public:
         : code_(code), statusCode_(statusCode), serverMessage_(std::move(serverMessage))
     {
     }
+    // A failure without an answer, and what Orvane knows of it.
+    UrlError(Code code, QString detail) : code_(code), serverMessage_(std::move(detail)) {}
 
     // The error of a finished reply whose transport failed. HTTP statuses are
     // the caller's to judge, so they never reach this.

@@ -149,6 +149,19 @@ protected:
             + boundary + "\r\nContent-Type: " + mediaType + "\r\n\r\n" + content + "\r\n--" + boundary + "--\r\n";
     }
 
+    // The waits follow Google's truncated exponential back-off: 1, 2, 4, 8, 16
+    // and 32 s, each with up to a second of jitter, none over 32 s.
+    static void expectGooglesBackoff(const QList<RetryNotice>& notices)
+    {
+        using namespace std::chrono_literals;
+        for (qsizetype index = 0; index < notices.size(); ++index) {
+            const std::chrono::milliseconds base = std::min<std::chrono::milliseconds>(1s * (1 << index), 32s);
+            EXPECT_GE(notices[index].delay, base) << "wait " << index + 1;
+            EXPECT_LE(notices[index].delay, std::min<std::chrono::milliseconds>(base + 1s, 32s)) << "wait " << index + 1;
+            EXPECT_EQ(notices[index].nextAttempt, index + 2);
+        }
+    }
+
     static QByteArray boundaryOf(const RecordedRequest& request)
     {
         const QByteArray contentType = request.header("Content-Type").value_or(QByteArray());
@@ -336,20 +349,21 @@ TEST_F(GoogleDriveClientTest, RefusalsThatAreNotPassingStopAtOnceWithGooglesOwnM
 TEST_F(GoogleDriveClientTest, PassingFailuresAreTriedAgainAfterAWaitAndTheUploadGoesThrough)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
-    const std::initializer_list<std::pair<const char*, std::function<void()>>> faults{
-        {"429", [&] { emulator.failNextRequests(filesPath, 429); }},
-        {"500", [&] { emulator.failNextRequests(filesPath, 500); }},
-        {"502", [&] { emulator.failNextRequests(filesPath, 502); }},
-        {"503", [&] { emulator.failNextRequests(filesPath, 503); }},
-        {"504", [&] { emulator.failNextRequests(filesPath, 504); }},
-        {"403 rateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"rateLimitExceeded"_s); }},
-        {"403 userRateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"userRateLimitExceeded"_s); }},
+    // Each fault, and the tries a request meeting it may take: rate limits get more.
+    const std::initializer_list<std::tuple<const char*, std::function<void()>, int>> faults{
+        {"429", [&] { emulator.failNextRequests(filesPath, 429); }, 7},
+        {"500", [&] { emulator.failNextRequests(filesPath, 500); }, 5},
+        {"502", [&] { emulator.failNextRequests(filesPath, 502); }, 5},
+        {"503", [&] { emulator.failNextRequests(filesPath, 503); }, 5},
+        {"504", [&] { emulator.failNextRequests(filesPath, 504); }, 5},
+        {"403 rateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"rateLimitExceeded"_s); }, 7},
+        {"403 userRateLimitExceeded", [&] { emulator.failNextRequests(filesPath, 403, u"userRateLimitExceeded"_s); }, 7},
         // Qt sends a request again by itself once when its connection drops.
-        {"lookup dropped", [&] { emulator.dropNextRequests(filesPath, 2); }},
-        {"upload 503", [&] { emulator.failNextRequests(uploadPath, 503); }},
-        {"upload dropped", [&] { emulator.dropNextRequests(uploadPath); }},
+        {"lookup dropped", [&] { emulator.dropNextRequests(filesPath, 2); }, 5},
+        {"upload 503", [&] { emulator.failNextRequests(uploadPath, 503); }, 5},
+        {"upload dropped", [&] { emulator.dropNextRequests(uploadPath); }, 5},
     };
-    for (const auto& [name, arrangeFault] : faults) {
+    for (const auto& [name, arrangeFault, maximumAttempts] : faults) {
         emulator.reset();
         tokens.token = emulator.accessToken();
         waits.clear();
@@ -358,7 +372,7 @@ TEST_F(GoogleDriveClientTest, PassingFailuresAreTriedAgainAfterAWaitAndTheUpload
         EXPECT_TRUE(emulator.findFile(result.fileID)) << name;
         ASSERT_EQ(waits.size(), 1) << name;
         EXPECT_EQ(waits.first().nextAttempt, 2);
-        EXPECT_EQ(waits.first().maximumAttempts, 5);
+        EXPECT_EQ(waits.first().maximumAttempts, maximumAttempts) << name;
         EXPECT_EQ(folders().size(), 2) << name;
         EXPECT_EQ(emulator.files().size(), 3) << name << ": one file, in two folders";
     }
@@ -371,8 +385,9 @@ TEST_F(GoogleDriveClientTest, APassingFailureThatPersistsEndsAfterFiveTriesWithG
     const UrlError error = uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat));
     EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: Backend Error"_s);
     EXPECT_EQ(emulator.requests(filesPath).size(), 5);
-    EXPECT_EQ(waits.size(), 4);
-    EXPECT_EQ(waits.last().nextAttempt, 5);
+    ASSERT_EQ(waits.size(), 4);
+    expectGooglesBackoff(waits);
+    EXPECT_EQ(waits.last().maximumAttempts, 5);
 
     emulator.reset();
     tokens.token = emulator.accessToken();
@@ -380,6 +395,46 @@ TEST_F(GoogleDriveClientTest, APassingFailureThatPersistsEndsAfterFiveTriesWithG
     EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).code(), UrlError::Code::networkConnectionLost);
     EXPECT_EQ(emulator.requests(uploadPath).size(), 5);
     EXPECT_TRUE(emulator.files().size() == 2) << "the folders only";
+}
+
+TEST_F(GoogleDriveClientTest, TheFolderStepAndTheLookupItMakesShareOneCountOfFiveTries)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    // Every lookup loses its connection (Qt itself sends each once more).
+    emulator.dropNextRequests(filesPath, 100, "GET");
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).code(), UrlError::Code::networkConnectionLost);
+    EXPECT_LE(emulator.requests(filesPath).size(), 10) << "five tries, some sent twice by Qt";
+    ASSERT_EQ(waits.size(), 4);
+    expectGooglesBackoff(waits);
+    for (const RetryNotice& notice : waits)
+        EXPECT_EQ(notice.maximumAttempts, 5);
+    EXPECT_TRUE(emulator.files().isEmpty());
+}
+
+TEST_F(GoogleDriveClientTest, RateLimitsWaitUpToThirtyTwoSecondsAndAboutAMinuteInAll)
+{
+    using namespace std::chrono_literals;
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    emulator.failNextRequests(filesPath, 429, 6);
+    upload(requestFor(url, OpenMode::googleFormat));
+    ASSERT_EQ(waits.size(), 6);
+    expectGooglesBackoff(waits);
+    EXPECT_EQ(waits.last().maximumAttempts, 7);
+    std::chrono::milliseconds total{0};
+    for (const RetryNotice& notice : waits)
+        total += notice.delay;
+    EXPECT_GE(total, 63s);
+    EXPECT_LE(total, 68s);
+
+    // A rate-limit 403 that persists ends after the seventh try with Google's message.
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    waits.clear();
+    emulator.failNextRequests(filesPath, 403, u"userRateLimitExceeded"_s, 7);
+    EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).localizedDescription(),
+              u"Google Drive answered with an unexpected response: User Rate Limit Exceeded"_s);
+    EXPECT_EQ(emulator.requests(filesPath).size(), 7);
+    EXPECT_EQ(waits.size(), 6);
 }
 
 TEST_F(GoogleDriveClientTest, AFolderCreationIsTriedAgainOnlyAfterAFreshLookupStillFindsNoFolder)
@@ -782,6 +837,81 @@ TEST_F(ResumableUploadTest, ASessionThatIsGoneStartsOverOnceInANewSessionAndASec
     EXPECT_EQ(uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)).statusCode(),
               410);
     EXPECT_EQ(emulator.uploadSessions().size(), 4) << "one new session, not more";
+}
+
+TEST_F(ResumableUploadTest, ASessionRefusedAsExpiredStartsOverOnceAndAQuotaRefusalEndsAtOnceWithGooglesMessage)
+{
+    for (const int status : {400, 412}) {
+        emulator.reset();
+        tokens.token = emulator.accessToken();
+        emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"status"_s, status}});
+        expectStoredWhole(upload(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+        EXPECT_EQ(sessionRequests("POST").size(), 2) << status << ": a second initiation";
+        const QList<EmulatedUploadSession> sessions = emulator.uploadSessions();
+        ASSERT_EQ(sessions.size(), 2) << status;
+        EXPECT_EQ(sessions[1].state, u"complete"_s) << status;
+        EXPECT_EQ(sessions[1].receivedBytes, content.size()) << status << ": the new session from the start";
+    }
+
+    emulator.reset();
+    tokens.token = emulator.accessToken();
+    waits.clear();
+    emulator.injectFault({{u"path"_s, uploadPath},
+                          {u"method"_s, u"PUT"_s},
+                          {u"skip"_s, 1},
+                          {u"status"_s, 403},
+                          {u"reason"_s, u"storageQuotaExceeded"_s},
+                          {u"message"_s, u"The user's Drive storage quota has been exceeded."_s}});
+    const UrlError error = uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(),
+              u"Google Drive answered with an unexpected response: The user's Drive storage quota has been exceeded."_s);
+    EXPECT_EQ(sessionRequests("POST").size(), 1) << "no new session";
+    EXPECT_EQ(sessionRequests("PUT").size(), 2) << "nothing tried again";
+    EXPECT_TRUE(waits.isEmpty());
+    EXPECT_EQ(emulator.uploadSessions().first().state, u"cancelled"_s);
+}
+
+TEST_F(ResumableUploadTest, ASessionThatNeverFinishesIsAskedFiveTimesWithTheBackoffThenCancelledWithAPlainError)
+{
+    emulator.makeUploadSessionsNeverFinish();
+    const UrlError error = uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat));
+    EXPECT_EQ(error.localizedDescription(), u"Google Drive answered with an unexpected response: it received the whole "
+                                            u"file but did not finish the upload"_s);
+    EXPECT_EQ(contentRanges(), (QList<QByteArray>{"bytes 0-524287/1310820", "bytes 524288-1048575/1310820",
+                                                  "bytes 1048576-1310819/1310820", "bytes */1310820", "bytes */1310820",
+                                                  "bytes */1310820", "bytes */1310820", "bytes */1310820"}));
+    ASSERT_EQ(waits.size(), 4) << "a wait before each question after the first";
+    expectGooglesBackoff(waits);
+    const QList<RecordedRequest> deletes = sessionRequests("DELETE");
+    ASSERT_EQ(deletes.size(), 1);
+    EXPECT_EQ(deletes.first().status, 499);
+    EXPECT_EQ(emulator.uploadSessions().first().state, u"cancelled"_s);
+    EXPECT_EQ(emulator.files().size(), 2) << "the folders only";
+}
+
+TEST_F(ResumableUploadTest, AChunkThatGetsNoAnswerIsSentAgainOnlyFromWhereTheSessionSaysItGot)
+{
+    using namespace std::chrono_literals;
+    GoogleDriveClient impatient{tokens,
+                                network,
+                                GoogleFileURLResolver(endpoints),
+                                endpoints,
+                                quickRetries(&waits),
+                                {},
+                                {},
+                                UploadTuning{.multipartLimit = block, .chunkSize = 2 * block, .idleTimeout = 1s}};
+    // The second chunk is held, unanswered, past the time-out.
+    emulator.injectFault({{u"path"_s, uploadPath}, {u"method"_s, u"PUT"_s}, {u"skip"_s, 1}, {u"stallMilliseconds"_s, 2500}});
+    const DriveUploadResult result =
+        awaitTask(impatient.uploadFile(requestFor(writeFile(u"big.csv"_s, content), OpenMode::googleFormat)));
+    expectStoredWhole(result);
+    const QList<QByteArray> ranges = contentRanges();
+    ASSERT_GE(ranges.size(), 4);
+    const qsizetype question = ranges.indexOf("bytes */1310820");
+    ASSERT_GE(question, 0) << "the session was asked";
+    EXPECT_EQ(ranges.count("bytes 524288-1048575/1310820"), 2) << "sent again once, after the question";
+    EXPECT_EQ(ranges.lastIndexOf("bytes 524288-1048575/1310820") > question, true);
+    ASSERT_EQ(waits.size(), 1);
 }
 
 TEST_F(ResumableUploadTest, AnUnauthorisedChunkReplacesTheTokenAndTheSameSessionGoesOn)

@@ -46,16 +46,15 @@ QByteArray readAll(FileFramedBody& body, qint64 pieceSize)
 
 const NetworkRoute direct{QNetworkProxy(QNetworkProxy::NoProxy), {}};
 
-UrlError::Code transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
+UrlError transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
 {
     try {
-        awaitTask(StreamingConnection(direct).send("POST", url, {}, framed("a", writeFile(folder, "b"), "c"), {},
-                                                   idleTimeout));
+        awaitTask(StreamingConnection(direct, idleTimeout).send("POST", url, {}, framed("a", writeFile(folder, "b"), "c")));
     } catch (const UrlError& error) {
-        return error.code();
+        return error;
     }
     ADD_FAILURE() << "the upload did not fail";
-    return UrlError::Code::unknown;
+    return UrlError(UrlError::Code::unknown);
 }
 
 } // namespace
@@ -211,14 +210,16 @@ TEST(StreamingUpload, TransportFailuresBecomeUrlErrors)
     const QUrl upload = emulator.url(u"/upload/drive/v3/files"_s);
 
     emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 6s);
-    EXPECT_EQ(transportFailure(folder, upload, 1s), UrlError::Code::timedOut);
+    const UrlError unanswered = transportFailure(folder, upload, 1s);
+    EXPECT_EQ(unanswered.code(), UrlError::Code::timedOut);
+    EXPECT_EQ(unanswered.localizedDescription(), u"The request timed out: Google did not answer within a second"_s);
 
     emulator.dropNextRequests(u"/upload/drive/v3/files"_s);
-    EXPECT_EQ(transportFailure(folder, upload, 10s), UrlError::Code::networkConnectionLost);
+    EXPECT_EQ(transportFailure(folder, upload, 10s).code(), UrlError::Code::networkConnectionLost);
 
     QTcpServer closed;
     closed.listen(QHostAddress::LocalHost);
     const QUrl refused(u"http://127.0.0.1:%1/upload"_s.arg(closed.serverPort()));
     closed.close();
-    EXPECT_EQ(transportFailure(folder, refused, 10s), UrlError::Code::cannotConnectToHost);
+    EXPECT_EQ(transportFailure(folder, refused, 10s).code(), UrlError::Code::cannotConnectToHost);
 }

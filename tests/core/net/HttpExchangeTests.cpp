@@ -14,6 +14,7 @@
 
 using namespace orvane;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -91,7 +92,10 @@ TEST(HttpExchange, TransportFailuresBecomeUrlErrors)
     QNetworkAccessManager manager;
 
     ScriptedPeer silent([](QTcpSocket*, const QByteArray&) {});
-    EXPECT_EQ(transportFailure(manager, makeRequest(silent.url(), 300ms)).code(), UrlError::Code::timedOut);
+    const UrlError unanswered = transportFailure(manager, makeRequest(silent.url(), 300ms));
+    EXPECT_EQ(unanswered.code(), UrlError::Code::timedOut);
+    EXPECT_EQ(unanswered.localizedDescription(), u"The request timed out: Google did not answer within a second"_s);
+    EXPECT_EQ(noAnswerError(60s).localizedDescription(), u"The request timed out: Google did not answer within 60 seconds"_s);
 
     ScriptedPeer hangsUp([](QTcpSocket* socket, const QByteArray&) { socket->abort(); });
     EXPECT_EQ(transportFailure(manager, makeRequest(hangsUp.url())).code(), UrlError::Code::networkConnectionLost);
