@@ -1,11 +1,11 @@
 #pragma once
 
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 #include "GoogleEmulatorProcess.h"
 #include "tokens/InMemoryTokenStore.h"
 #include "state/JSONLocalStateStore.h"
-#include "shell/LaunchIntentTracker.h"
-#include "shell/OpenURLsNotification.h"
+#include "model/LaunchIntentTracker.h"
+#include "model/OpenURLsNotification.h"
 #include "ScriptedBrowser.h"
 
 #include <QNetworkAccessManager>

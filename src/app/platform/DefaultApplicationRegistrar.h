@@ -7,13 +7,7 @@
 
 #include <QCoroTask>
 
-#include <functional>
-
 namespace orvane {
-
-// Making Orvane the application the file manager opens the supported files
-// with; throws DefaultApplicationError when the desktop refuses.
-using DefaultApplicationRegistering = std::function<QCoro::Task<>()>;
 
 // Why Orvane could not make itself the default application.
 class DefaultApplicationError final : public Error {

@@ -2,7 +2,7 @@
 
 #include "platform/BrowserUnavailableError.h"
 
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

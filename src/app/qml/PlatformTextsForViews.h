@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PlatformTexts.h"
+#include "model/PlatformTexts.h"
 
 #include <QObject>
 #include <QQmlEngine>

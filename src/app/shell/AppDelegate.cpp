@@ -1,7 +1,7 @@
 #include "shell/AppDelegate.h"
 
-#include "shell/LaunchIntentTracker.h"
-#include "shell/OpenURLsNotification.h"
+#include "model/LaunchIntentTracker.h"
+#include "model/OpenURLsNotification.h"
 
 #include <QGuiApplication>
 

@@ -1,7 +1,8 @@
 #include "shell/OrvaneApp.h"
 
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 #include "net/TrustStore.h"
+#include "platform/DefaultApplicationRegistrar.h"
 #include "platform/DesktopServices.h"
 #include "tokens/KeychainTokenStore.h"
 #include "tray/MenuBarIcon.h"

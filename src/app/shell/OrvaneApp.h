@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 #include "state/JSONLocalStateStore.h"
 #include "tray/MenuBarMenu.h"
 #include "windows/ViewReleasePolicy.h"

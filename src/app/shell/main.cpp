@@ -1,6 +1,6 @@
 #include "instance/InstanceHandOver.h"
 #include "instance/InstanceLock.h"
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 #include "shell/AppDelegate.h"
 #include "shell/DesktopPlatform.h"
 #include "shell/OrvaneApp.h"

@@ -1,6 +1,6 @@
 #include "tray/MenuBarMenu.h"
 
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 #include "windows/SymbolLibrary.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "windows/WindowFrameAutosave.h"
 
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 #include "support/SettingsSync.h"
 
 #include <QSettings>

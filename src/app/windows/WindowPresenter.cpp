@@ -1,6 +1,6 @@
 #include "windows/WindowPresenter.h"
 
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 #include "windows/ViewEngine.h"
 #include "windows/WindowFrameAutosave.h"
 

@@ -1,6 +1,6 @@
 #include "windows/WindowlessQuitPolicy.h"
 
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 
 #include <QGuiApplication>
 

@@ -15,7 +15,7 @@
 #include "instance/InstanceHandOver.h"
 #include "instance/InstanceLock.h"
 #include "shell/AppDelegate.h"
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 #include "shell/DesktopPlatform.h"
 #include "tokens/InMemoryTokenStore.h"
 #include "state/JSONLocalStateStore.h"

@@ -1,6 +1,6 @@
 #include "SampleRecords.h"
 #include "ViewFixture.h"
-#include "platform/PlatformTexts.h"
+#include "model/PlatformTexts.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,4 +1,5 @@
 #include "ViewFixture.h"
+#include "platform/DefaultApplicationRegistrar.h"
 
 #include <QTest>
 

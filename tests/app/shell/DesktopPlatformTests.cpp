@@ -2,8 +2,8 @@
 #include "instance/InstanceLock.h"
 #include "shell/AppDelegate.h"
 #include "shell/DesktopPlatform.h"
-#include "shell/LaunchIntentTracker.h"
-#include "shell/OpenURLsNotification.h"
+#include "model/LaunchIntentTracker.h"
+#include "model/OpenURLsNotification.h"
 
 #include <QFileOpenEvent>
 #include <QSignalSpy>

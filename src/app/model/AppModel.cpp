@@ -1,14 +1,14 @@
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 
 #include "support/AtomicFileWrite.h"
 #include "drive/GoogleDriveClient.h"
 #include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
-#include "shell/LaunchIntentTracker.h"
+#include "model/LaunchIntentTracker.h"
 #include "signin/OAuthConfiguration.h"
 #include "signin/OAuthTokenExchangeError.h"
 #include "tokens/OAuthTokenStoring.h"
-#include "shell/OpenURLsNotification.h"
+#include "model/OpenURLsNotification.h"
 #include "open/WorkspaceOpenService.h"
 #include "state/PrivateFolders.h"
 

@@ -1,6 +1,6 @@
-#include "platform/WebBrowser.h"
+#include "model/WebBrowser.h"
 
-#include "platform/NonWebURLError.h"
+#include "model/NonWebURLError.h"
 
 namespace orvane {
 

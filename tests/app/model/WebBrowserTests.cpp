@@ -1,5 +1,5 @@
-#include "platform/NonWebURLError.h"
-#include "platform/WebBrowser.h"
+#include "model/NonWebURLError.h"
+#include "model/WebBrowser.h"
 
 #include <gtest/gtest.h>
 

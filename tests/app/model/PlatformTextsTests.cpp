@@ -1,4 +1,4 @@
-#include "platform/PlatformTexts.h"
+#include "model/PlatformTexts.h"
 
 #include <QVariantMap>
 

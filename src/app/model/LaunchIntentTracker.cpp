@@ -1,4 +1,4 @@
-#include "shell/LaunchIntentTracker.h"
+#include "model/LaunchIntentTracker.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "shell/UploadMeter.h"
+#include "model/UploadMeter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 #include "support/FileError.h"
 #include "signin/OAuthTokenExchangeError.h"
 #include "routing/OrvaneError.h"

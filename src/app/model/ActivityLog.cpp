@@ -1,6 +1,6 @@
-#include "shell/ActivityLog.h"
+#include "model/ActivityLog.h"
 
-#include "shell/AppModel.h"
+#include "model/AppModel.h"
 
 namespace orvane {
 

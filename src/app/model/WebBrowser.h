@@ -1,14 +1,10 @@
 #pragma once
 
+#include "model/DesktopActions.h"
+
 #include <QUrl>
 
-#include <functional>
-
 namespace orvane {
-
-// Opens a URL in the user's default browser and returns at once; throws
-// when no browser could be started.
-using BrowserOpener = std::function<void(const QUrl&)>;
 
 // The one way Orvane reaches the browser: web addresses only, so that a
 // tampered record or answer cannot make it start a local program or file.

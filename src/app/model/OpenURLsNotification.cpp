@@ -1,4 +1,4 @@
-#include "shell/OpenURLsNotification.h"
+#include "model/OpenURLsNotification.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "platform/NonWebURLError.h"
+#include "model/NonWebURLError.h"
 
 namespace orvane {
 

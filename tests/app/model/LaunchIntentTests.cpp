@@ -1,6 +1,6 @@
 #include "shell/AppDelegate.h"
-#include "shell/LaunchIntentTracker.h"
-#include "shell/OpenURLsNotification.h"
+#include "model/LaunchIntentTracker.h"
+#include "model/OpenURLsNotification.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

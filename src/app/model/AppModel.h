@@ -2,19 +2,18 @@
 
 #include "support/ApplicationBundle.h"
 #include "state/ApplicationPaths.h"
-#include "platform/DefaultApplicationRegistrar.h"
-#include "platform/PlatformTexts.h"
-#include "platform/DesktopServices.h"
+#include "model/PlatformTexts.h"
+#include "model/DesktopActions.h"
 #include "support/Environment.h"
 #include "net/AbortSignal.h"
 #include "net/RetryPolicy.h"
 #include "routing/GoogleServiceEndpoints.h"
-#include "shell/LaunchIntentTracker.h"
+#include "model/LaunchIntentTracker.h"
 #include "state/LocalFileRecord.h"
-#include "shell/OpenURLsNotification.h"
-#include "shell/UploadMeter.h"
+#include "model/OpenURLsNotification.h"
+#include "model/UploadMeter.h"
 #include "routing/Preferences.h"
-#include "platform/WebBrowser.h"
+#include "model/WebBrowser.h"
 
 #include <QList>
 #include <QObject>
