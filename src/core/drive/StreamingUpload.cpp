@@ -1,5 +1,6 @@
 #include "drive/StreamingUpload.h"
 
+#include "net/TrustStore.h"
 #include "support/BackgroundTask.h"
 #include "support/FileError.h"
 #include "support/UrlError.h"
@@ -224,6 +225,8 @@ HttpResponse StreamingConnection::Handles::transfer(const QByteArray& verb, cons
         throw FileError(FileError::Kind::notReadable, body->filePath(), changedDuringUpload);
     if (result == CURLE_OPERATION_TIMEDOUT)
         throw noAnswerError(idleTimeout);
+    if (result == CURLE_PEER_FAILED_VERIFICATION && unusableCertificateAuthorities())
+        throw *unusableCertificateAuthorities();
     if (result != CURLE_OK)
         throw UrlError(urlErrorCode(result));
     long status = 0;

@@ -1,5 +1,6 @@
 #include "net/HttpExchange.h"
 
+#include "net/TrustStore.h"
 #include "support/UrlError.h"
 
 #include <QIODevice>
@@ -75,8 +76,11 @@ QCoro::Task<HttpResponse> awaitResponse(ReplyPointer reply, AbortSignal abort)
                 throw UrlError(UrlError::Code::cancelled);
             throw noAnswerError(std::chrono::milliseconds(reply->request().transferTimeout()));
         }
-        if (reply->error() == QNetworkReply::SslHandshakeFailedError && *certificateRefused)
+        if (reply->error() == QNetworkReply::SslHandshakeFailedError && *certificateRefused) {
+            if (const std::optional<ConfigurationError>& unusable = unusableCertificateAuthorities())
+                throw *unusable;
             throw UrlError(UrlError::Code::serverCertificateUntrusted);
+        }
         // Qt wanted to send a one-shot body again after the connection dropped.
         if (reply->error() == QNetworkReply::ContentReSendError)
             throw UrlError(UrlError::Code::networkConnectionLost);

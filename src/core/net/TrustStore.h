@@ -1,6 +1,9 @@
 #pragma once
 
+#include "support/ConfigurationError.h"
 #include "support/Environment.h"
+
+#include <optional>
 
 namespace orvane {
 
@@ -9,7 +12,13 @@ namespace orvane {
 // system's store; without the variable the system's store stays. It sets Qt's
 // default TLS configuration, which every request copies and which the
 // streamed upload hands to libcurl, so both always trust the same. Verification
-// is never turned off: a file that holds no certificate trusts nothing.
+// is never turned off: a file that cannot be read or holds no certificate
+// trusts nothing.
 void trustCertificateAuthoritiesOf(const Environment& environment);
+
+// Why the file SSL_CERT_FILE names trusts nothing, when it could not be read
+// or held no certificate: a refused certificate is then told as this, since
+// the server is not what is wrong.
+const std::optional<ConfigurationError>& unusableCertificateAuthorities();
 
 } // namespace orvane

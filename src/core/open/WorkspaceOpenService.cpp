@@ -37,6 +37,9 @@ QCoro::Task<OpenOutcome> WorkspaceOpenService::open(QUrl localFileURL, OrvanePre
         co_return OpenOutcome::reused(*existing);
     }
 
+    // A record that could not be saved would leave the upload unknown, and
+    // the next try would upload the file again: find out before any byte goes.
+    stateStore_.requireSavable();
     const QString destinationFolderName = folderResolver_.destinationFolderName(route);
     // Named, not a temporary inside the co_await: GCC 12 destroys such temporaries twice.
     DriveUploadRequest request{

@@ -8,9 +8,9 @@ OrvaneError OrvaneError::unsupportedFileExtension(const QString& normalizedExten
                        normalizedExtension.isEmpty() ? QStringLiteral("unknown") : normalizedExtension);
 }
 
-OrvaneError OrvaneError::localFileUnavailable(const QString& path)
+OrvaneError OrvaneError::localFileUnavailable(const QString& path, const QString& why)
 {
-    return OrvaneError(Code::localFileUnavailable, path);
+    return OrvaneError(Code::localFileUnavailable, why.isEmpty() ? path : QStringLiteral("%1 (%2)").arg(path, why));
 }
 
 std::optional<QString> OrvaneError::errorDescription() const

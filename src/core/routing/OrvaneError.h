@@ -19,7 +19,9 @@ public:
 
     // "unknown" stands in for an empty extension.
     static OrvaneError unsupportedFileExtension(const QString& normalizedExtension);
-    static OrvaneError localFileUnavailable(const QString& path);
+    // why: what kept the file from being read, as the end of a sentence
+    // ("it is a folder"); it follows the path in brackets.
+    static OrvaneError localFileUnavailable(const QString& path, const QString& why = {});
     static OrvaneError missingOAuthClientID() { return OrvaneError(Code::missingOAuthClientID); }
     static OrvaneError invalidOAuthCallback() { return OrvaneError(Code::invalidOAuthCallback); }
     static OrvaneError oauthStateMismatch() { return OrvaneError(Code::oauthStateMismatch); }

@@ -2,8 +2,10 @@
 
 #include "state/FileLock.h"
 #include "state/PrivateFolders.h"
+#include "state/UnreadableStateFileError.h"
 #include "state/UnstorableRecordError.h"
 #include "support/AtomicFileWrite.h"
+#include "support/DecodingError.h"
 #include "support/FileError.h"
 #include "support/JsonDecoding.h"
 
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -37,6 +40,9 @@ std::optional<FileIdentity> identityOf(const QString& path)
             return std::nullopt;
         throw FileError(FileError::Kind::notReadable, path, FileError::systemReason(errno));
     }
+    // A pipe in its place would hold the load until something wrote to it.
+    if (!S_ISREG(status.st_mode))
+        throw FileError(FileError::Kind::notReadable, path, FileError::kindOfNonRegularFile(status.st_mode));
 #ifdef Q_OS_DARWIN
     const timespec modified = status.st_mtimespec, changed = status.st_ctimespec;
 #else
@@ -100,6 +106,17 @@ void makeAsStored(LocalFileRecord& record)
 
 QList<LocalFileRecord> JSONLocalStateStore::loadRecords() const
 {
+    try {
+        return readRecords();
+    } catch (const FileError& error) {
+        throw UnreadableStateFileError(stateURL_.toLocalFile(), error.localizedDescription());
+    } catch (const DecodingError& error) {
+        throw UnreadableStateFileError(stateURL_.toLocalFile(), error.localizedDescription());
+    }
+}
+
+QList<LocalFileRecord> JSONLocalStateStore::readRecords() const
+{
     const QString path = stateURL_.toLocalFile();
     // Taken before reading: should the file change in between, the next load
     // sees a different identity and reads it again.
@@ -125,6 +142,22 @@ void JSONLocalStateStore::changeRecords(const std::function<void(QList<LocalFile
     QList<LocalFileRecord> records = loadRecords();
     change(records);
     writeRecords(records);
+}
+
+void JSONLocalStateStore::requireSavable() const
+{
+    const QString path = stateURL_.toLocalFile();
+    const QString folder = QFileInfo(path).absolutePath();
+    createPrivateFolders(folder);
+    // The new file is made beside the old one and renamed over it.
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        throw FileError(FileError::Kind::writeFailed, path, FileError::systemReason(errno));
+    const QFileInfo file(path);
+    if (file.isSymLink() && !file.exists())
+        throw FileError(FileError::Kind::writeFailed, path,
+                        u"it is a link to \u201C%1\u201D, which does not exist"_s.arg(file.symLinkTarget()));
+    // Taken and let go: a lock another process keeps would keep the save out too.
+    const FileLock lock = lockStateFile();
 }
 
 FileLock JSONLocalStateStore::lockStateFile() const

@@ -28,8 +28,8 @@ public:
 
     const QUrl& stateURL() const { return stateURL_; }
 
-    // Throws FileError when the file cannot be read, DecodingError naming the
-    // file when it is not a valid record list.
+    // Throws UnreadableStateFileError when the file cannot be read (a
+    // FileError's reason) or is not a valid record list (a DecodingError's).
     QList<LocalFileRecord> loadRecords() const override;
     // Creates the folder chain on first use, each new folder private. Throws
     // UnstorableRecordError, before writing, for a record the reader would
@@ -37,6 +37,10 @@ public:
     void saveRecords(const QList<LocalFileRecord>& records) override;
     // Load, change and save under the lock.
     void changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change) override;
+    // Throws FileError naming the state file when its folder cannot be made
+    // or written to, when the file is a link to nothing, or when the lock
+    // cannot be had. A full disk shows only when the save itself is made.
+    void requireSavable() const override;
 
     // The file's contents for these records, as a save writes them: newest
     // first. Throws UnstorableRecordError for a record the reader would reject.
@@ -67,6 +71,8 @@ private:
     // Creates the folders the lock file needs. Throws FileError when the lock
     // cannot be had within lockTimeout.
     FileLock lockStateFile() const;
+    // loadRecords, with the read's own errors.
+    QList<LocalFileRecord> readRecords() const;
     void writeRecords(const QList<LocalFileRecord>& records);
 
     QUrl stateURL_;

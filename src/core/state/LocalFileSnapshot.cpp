@@ -6,7 +6,7 @@
 #include "state/SHA256FileHasher.h"
 #include "support/JsonDecoding.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <sys/stat.h>
 
@@ -23,34 +23,24 @@ bool canonicallyEquivalent(const QString& a, const QString& b)
     return a == b || a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
 }
 
-namespace {
-
-// Why nothing could be found at the path, in the system's words.
-FileError inaccessibleFileError(const QString& path)
-{
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
-        return FileError(FileError::Kind::notReadable, path);
-    return FileError::unreachable(path, errno);
-}
-
-} // namespace
-
 LocalFileSnapshot LocalFileSnapshot::inspect(const QUrl& fileURL, bool includeSHA256)
 {
     const QString path = fileURL.toLocalFile();
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw inaccessibleFileError(path);
-    if (!info.isFile())
-        throw OrvaneError::localFileUnavailable(path);
-    const QDateTime modifiedAt = info.lastModified().toUTC();
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        throw FileError::unreachable(path, errno);
+    // Said by kind: a folder or a pipe has no content to upload, and reading
+    // a pipe would wait for a writer that may never come.
+    if (!S_ISREG(status.st_mode))
+        throw OrvaneError::localFileUnavailable(path, FileError::kindOfNonRegularFile(status.st_mode));
+    const QDateTime modifiedAt = QDateTime::fromMSecsSinceEpoch(
+        qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1'000'000, Qt::UTC);
     if (!modifiedAt.isValid())
-        throw OrvaneError::localFileUnavailable(path);
+        throw OrvaneError::localFileUnavailable(path, u"its modification time is unknown"_s);
     return {
         .path = path,
         .fileExtension = pathExtension(fileURL).toLower(),
-        .fileSize = info.size(),
+        .fileSize = qint64(status.st_size),
         // Clamped rather than refused: such a date is rare but legal, and
         // the content hash still tells whether the file changed.
         .modifiedAt = std::clamp(modifiedAt, JsonWriter::earliestWritableDate(), JsonWriter::latestWritableDate()),

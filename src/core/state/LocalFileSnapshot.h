@@ -23,8 +23,8 @@ struct LocalFileSnapshot {
 
     // Throws FileError when nothing exists at the path or it cannot be read
     // (with the system's reason), or when the path stands for a name that was
-    // not UTF-8; OrvaneError::localFileUnavailable when it has no size or
-    // date (a directory). A modification date outside the years the state
+    // not UTF-8; OrvaneError::localFileUnavailable, saying what the path is,
+    // when it is not a regular file (a folder, a pipe, a device). A modification date outside the years the state
     // file holds is taken as the nearest date it holds.
     static LocalFileSnapshot inspect(const QUrl& fileURL, bool includeSHA256);
 

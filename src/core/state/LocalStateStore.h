@@ -22,6 +22,10 @@ public:
     // Loads the records, lets change edit them and saves the result, with no
     // other change in between.
     virtual void changeRecords(const std::function<void(QList<LocalFileRecord>&)>& change);
+    // Throws, with the reason, when a save could not be made now, so that
+    // work a record would remember (an upload) is not done in vain. Records
+    // in memory can always be saved.
+    virtual void requireSavable() const {}
 
     // The first `limit` records by lastOpenedAt, newest first; ties keep their stored order.
     QList<LocalFileRecord> recentRecords(qsizetype limit) const;

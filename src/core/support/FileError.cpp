@@ -1,5 +1,7 @@
 #include "support/FileError.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -8,6 +10,23 @@ namespace orvane {
 QString FileError::systemReason(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+QString FileError::kindOfNonRegularFile(unsigned int mode)
+{
+    switch (mode & S_IFMT) {
+    case S_IFDIR:
+        return QStringLiteral("it is a folder");
+    case S_IFIFO:
+        return QStringLiteral("it is a pipe");
+    case S_IFCHR:
+    case S_IFBLK:
+        return QStringLiteral("it is a device");
+    case S_IFSOCK:
+        return QStringLiteral("it is a socket");
+    default:
+        return QStringLiteral("it is not a regular file");
+    }
 }
 
 FileError FileError::unreachable(const QString& path, int errorNumber)

@@ -19,6 +19,9 @@ public:
 
     // The system's own words for an errno value.
     static QString systemReason(int errorNumber);
+    // What a path that is not a regular file is, as the end of a sentence
+    // ("it is a folder"), from the st_mode of its stat.
+    static QString kindOfNonRegularFile(unsigned int mode);
     // Why nothing could be reached at path, from the errno of the call that
     // failed: missing (or a name that was not UTF-8, whose bytes were lost on
     // the way to text), else not readable in the system's words.

@@ -10,6 +10,7 @@
 #include "net/NetworkRoute.h"
 #include "net/TrustStore.h"
 #include "signin/GoogleOAuthClient.h"
+#include "support/ConfigurationError.h"
 #include "support/UrlError.h"
 #include "tokens/InMemoryTokenStore.h"
 
@@ -80,13 +81,19 @@ protected:
                 route.destinationFolderName()};
     }
 
-    UrlError::Code uploadFailure(const QUrl& url)
+    // Streams a small file to url, as the upload does.
+    void streamTo(const QUrl& url)
     {
         const auto file = std::make_shared<const UploadFile>(requestFor(u"x.csv"_s, "x").localFileURL.toLocalFile());
         const auto body = std::make_shared<FileFramedBody>("h", file, 0, file->size(), "t");
+        StreamingConnection connection(NetworkRoute::to(url, network));
+        awaitTask(connection.send("POST", url, {}, body));
+    }
+
+    UrlError::Code uploadFailure(const QUrl& url)
+    {
         try {
-            StreamingConnection connection(NetworkRoute::to(url, network));
-            awaitTask(connection.send("POST", url, {}, body));
+            streamTo(url);
         } catch (const UrlError& error) {
             return error.code();
         }
@@ -148,6 +155,27 @@ TEST_F(SecureRouteTest, WithoutSslCertFileTheSystemStoreDecidesAndItDoesNotKnowA
     trustCertificateAuthoritiesOf({});
     EXPECT_EQ(uploadFailure(emulator.url(uploadPath)), UrlError::Code::serverCertificateUntrusted);
     EXPECT_THROW(awaitTask(sendRequest(network, makeRequest(emulator.url(u"/drive/v3/files"_s)), "GET")), UrlError);
+    EXPECT_TRUE(emulator.requests().isEmpty());
+}
+
+// The server is not what is wrong, so the refusal names the file instead.
+TEST_F(SecureRouteTest, AnSslCertFileThatCannotBeReadIsNamedByTheRequestsAndByTheUploadAndNothingIsSent)
+{
+    trustCertificateAuthoritiesOf({{u"SSL_CERT_FILE"_s, folder.path()}});
+    const QString expected = u"SSL_CERT_FILE is \u201C%1\u201D, which Orvane cannot use: the file could not be read "
+                             u"(it is a folder), and without it no server is trusted."_s.arg(folder.path());
+    const std::function<void()> sends[] = {
+        [this] { awaitTask(sendRequest(network, makeRequest(emulator.url(u"/drive/v3/files"_s)), "GET")); },
+        [this] { streamTo(emulator.url(uploadPath)); },
+    };
+    for (const std::function<void()>& send : sends) {
+        try {
+            send();
+            ADD_FAILURE() << "sent with no authority trusted";
+        } catch (const ConfigurationError& error) {
+            EXPECT_EQ(error.localizedDescription(), expected);
+        }
+    }
     EXPECT_TRUE(emulator.requests().isEmpty());
 }
 

@@ -1,9 +1,12 @@
 #include "AwaitTask.h"
+#include "SmallDisk.h"
+#include "state/JSONLocalStateStore.h"
 #include "support/FileError.h"
 #include "routing/OrvaneError.h"
 #include "support/UrlError.h"
 #include "open/WorkspaceOpenService.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -179,5 +182,42 @@ TEST_F(WorkspaceOpenServiceTest, MissingFileFailsBeforeTheStore)
 {
     EXPECT_THROW(open(QUrl::fromLocalFile(folder.filePath(u"gone.csv"_s)), googleFormat, firstOpen), FileError);
     EXPECT_EQ(store.loads, 0);
+    EXPECT_TRUE(uploader.requests.isEmpty());
+}
+
+// Before any byte goes to Drive: a record that could not be saved would
+// leave the upload unknown, and every retry would put another copy on Drive.
+TEST_F(WorkspaceOpenServiceTest, AStateFileThatCannotBeSavedFailsTheOpenBeforeTheUpload)
+{
+    const QString statePath = folder.filePath(u"state/local-state.json"_s);
+    JSONLocalStateStore stateFile{QUrl::fromLocalFile(statePath)};
+    WorkspaceOpenService onDisk{FileRouter(), DriveFolderResolver{u"Opened from Mac"_s}, stateFile, uploader};
+    const QUrl url = writeFile(u"data.csv"_s, "a,b\n");
+    ASSERT_TRUE(QDir().mkpath(folder.filePath(u"state"_s)));
+    ASSERT_TRUE(QFile::link(folder.filePath(u"moved/local-state.json"_s), statePath));
+
+    try {
+        awaitTask(onDisk.open(url, googleFormat, firstOpen));
+        FAIL() << "opened with a state file that is a link to nothing";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error, FileError(FileError::Kind::writeFailed, statePath,
+                                   u"it is a link to \u201C%1\u201D, which does not exist"_s.arg(
+                                       folder.filePath(u"moved/local-state.json"_s))));
+    }
+    EXPECT_TRUE(uploader.requests.isEmpty());
+
+    // A folder that cannot be written, which only a read-only file system
+    // makes so for root as well.
+    ASSERT_TRUE(QFile::remove(statePath));
+    SmallDisk disk(folder.filePath(u"state"_s));
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.refusal().toStdString();
+    disk.makeReadOnly();
+    try {
+        awaitTask(onDisk.open(url, googleFormat, firstOpen));
+        FAIL() << "opened with a state file in a read-only folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error, FileError(FileError::Kind::writeFailed, statePath, u"Read-only file system"_s));
+    }
     EXPECT_TRUE(uploader.requests.isEmpty());
 }

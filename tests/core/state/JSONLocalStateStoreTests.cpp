@@ -1,12 +1,13 @@
 #include "state/ApplicationPaths.h"
-#include "support/DecodingError.h"
-#include "support/FileError.h"
 #include "state/JSONLocalStateStore.h"
+#include "state/UnreadableStateFileError.h"
 #include "state/UnstorableRecordError.h"
 #include "SampleRecords.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -49,19 +50,30 @@ protected:
         file.write(bytes);
     }
 
-    // A load fails as a whole with a decoding error naming the file, and the file stays as it was.
+    // A load fails as a whole, saying where the file is, what in it is wrong
+    // and how to start afresh; the file stays as it was.
     void expectLoadRefused(const QByteArray& bytes, const char* codingPath)
     {
         writeFile(bytes);
         try {
             store.loadRecords();
             ADD_FAILURE() << "loaded " << bytes.constData();
-        } catch (const DecodingError& error) {
-            EXPECT_EQ(error.codingPath(), QString::fromLatin1(codingPath)) << error.what();
-            EXPECT_EQ(error.sourcePath(), statePath);
-            EXPECT_TRUE(error.localizedDescription().contains(statePath));
+        } catch (const UnreadableStateFileError& error) {
+            EXPECT_EQ(error.path(), statePath);
+            EXPECT_TRUE(error.cause().startsWith(
+                u"The file \u201C%1\u201D could not be read because it is not in the correct format ("_s.arg(statePath)))
+                << error.what();
+            if (*codingPath)
+                EXPECT_TRUE(error.cause().contains(u"(%1: "_s.arg(QLatin1StringView(codingPath)))) << error.what();
+            EXPECT_TRUE(error.localizedDescription().endsWith(freshListAdvice())) << error.what();
         }
         EXPECT_EQ(fileBytes(), bytes);
+    }
+
+    QString freshListAdvice() const
+    {
+        return u" It holds Orvane\u2019s list of opened files, which Orvane leaves as it is; move \u201C%1\u201D aside "
+               u"to start a fresh list."_s.arg(statePath);
     }
 
     static QByteArray knownRecordJson(const char* replacing = nullptr, const char* with = nullptr)
@@ -167,6 +179,21 @@ TEST_F(JSONLocalStateStoreTest, ADefectiveRecordFailsTheWholeLoadAndLeavesTheFil
     expectLoadRefused("[" + knownRecordJson().mid(1, knownRecordJson().size() - 2) + ",{}]", "[1].id");
     expectLoadRefused("this is not JSON", "");
     expectLoadRefused(R"({"records":[]})", "");
+}
+
+TEST_F(JSONLocalStateStoreTest, AStateFileThatIsNotAFileIsRefusedForWhatItIsWithoutWaitingOnIt)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(statePath).path()));
+    // A pipe without a writer would hold a read for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(statePath).constData(), 0600), 0);
+    try {
+        store.loadRecords();
+        FAIL() << "loaded a pipe";
+    } catch (const UnreadableStateFileError& error) {
+        EXPECT_EQ(error.localizedDescription(),
+                  u"The file \u201C%1\u201D could not be read. (it is a pipe)"_s.arg(statePath) + freshListAdvice());
+    }
+    EXPECT_TRUE(QFileInfo(statePath).exists()) << "left in place";
 }
 
 TEST_F(JSONLocalStateStoreTest, AnAddressOtherWritersWroteInAnotherFormLoadsTheSameAfterASave)

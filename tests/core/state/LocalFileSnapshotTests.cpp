@@ -104,16 +104,25 @@ TEST(LocalFileSnapshot, InspectReadsSizeDateExtensionAndHash)
     EXPECT_EQ(LocalFileSnapshot::inspect(url, false).sha256, std::nullopt);
 }
 
-TEST(LocalFileSnapshot, InspectRefusesDirectoriesAndMissingFiles)
+TEST(LocalFileSnapshot, InspectRefusesWhatIsNotAFileSayingWhatItIsAndMissingFiles)
 {
     QTemporaryDir folder;
     QDir(folder.path()).mkdir(u"data.csv"_s);
-    const QString directory = folder.filePath(u"data.csv"_s);
-    try {
-        LocalFileSnapshot::inspect(QUrl::fromLocalFile(directory), true);
-        FAIL();
-    } catch (const OrvaneError& error) {
-        EXPECT_EQ(error, OrvaneError::localFileUnavailable(directory));
+    const QString pipe = folder.filePath(u"pipe.csv"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // The pipe has no writer: reading it would wait for ever.
+    const std::pair<QString, QString> kinds[] = {
+        {folder.filePath(u"data.csv"_s), u"it is a folder"_s},
+        {pipe, u"it is a pipe"_s},
+        {u"/dev/null"_s, u"it is a device"_s},
+    };
+    for (const auto& [path, kind] : kinds) {
+        try {
+            LocalFileSnapshot::inspect(QUrl::fromLocalFile(path), true);
+            ADD_FAILURE() << "inspected " << path.toStdString();
+        } catch (const OrvaneError& error) {
+            EXPECT_EQ(error.localizedDescription(), u"The local file could not be read: %1 (%2)"_s.arg(path, kind));
+        }
     }
     try {
         LocalFileSnapshot::inspect(QUrl::fromLocalFile(folder.filePath(u"gone.csv"_s)), true);
