@@ -51,6 +51,24 @@ TEST_F(EndToEndTest, FirstLaunchWithAFileBeforeOnboardingUploadsNothingAndShowsO
     EXPECT_FALSE(QFile::exists(stateFilePath()));
 }
 
+TEST_F(EndToEndTest, WindowsDrawInSoftwareUnlessTheEnvironmentNamesARenderer)
+{
+    desktop->completeOnboarding();
+    const auto drawnWith = [this](const QString& variable, const QString& value) {
+        QProcessEnvironment environment = desktop->environment();
+        if (!variable.isEmpty())
+            environment.insert(variable, value);
+        OrvaneProcess orvane(environment, {});
+        EXPECT_TRUE(orvane.waitForLine(u"Drawing window: Orvane with"_s)) << orvane.output().toStdString();
+        const QStringList lines = orvane.lines().filter(u"Drawing window: Orvane with"_s);
+        return lines.isEmpty() ? QString() : lines.first().section(u" with "_s, -1);
+    };
+
+    EXPECT_EQ(drawnWith({}, {}), u"software"_s);
+    EXPECT_EQ(drawnWith(u"QSG_RHI_BACKEND"_s, u"opengl"_s), u"OpenGL"_s);
+    EXPECT_EQ(drawnWith(u"QT_QUICK_BACKEND"_s, u"rhi"_s), u"OpenGL"_s);
+}
+
 TEST_F(EndToEndTest, SignsInThroughTheBrowserUploadsAndOpensTheSheetsPageKeepingTokensOnlyInTheKeyring)
 {
     desktop->completeOnboarding();

@@ -1,8 +1,9 @@
+#include "support/Environment.h"
 #include "windows/ApplicationAppearance.h"
+#include "windows/ViewRenderer.h"
 
 #include <QApplication>
 #include <QLocale>
-#include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <gtest/gtest.h>
@@ -41,12 +42,12 @@ void failOnViewWarnings(QtMsgType type, const QMessageLogContext& context, const
 } // namespace
 
 // Tests of the windows and the tray menu: a widget application (the menu is
-// a QMenu) with Orvane's look, on the offscreen platform with the software
-// renderer, in English unless a test says otherwise.
+// a QMenu) with Orvane's look, on the offscreen platform with the renderer
+// Orvane's windows get, in English unless a test says otherwise.
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    orvane::chooseViewRenderer(orvane::processEnvironment());
     QApplication application(argc, argv);
     orvane::applyApplicationAppearance();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

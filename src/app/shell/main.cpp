@@ -6,6 +6,7 @@
 #include "shell/OrvaneApp.h"
 #include "support/ConfigurationError.h"
 #include "windows/ApplicationAppearance.h"
+#include "windows/ViewRenderer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
             InstanceHandOver::exitStatusAfter(InstanceHandOver(address, launchRequest).handOverOrLock(lock)))
         return *exitStatus;
 
+    chooseViewRenderer(processEnvironment());
     QApplication application(argc, argv);
     // The name desktops show for its tray item, and the desktop entry its
     // windows belong to.

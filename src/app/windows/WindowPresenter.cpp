@@ -2,6 +2,7 @@
 
 #include "model/ActivityLog.h"
 #include "windows/ViewEngine.h"
+#include "windows/ViewRenderer.h"
 #include "windows/WindowFrameAutosave.h"
 
 #include <QQuickView>
@@ -50,6 +51,13 @@ QQuickWindow& WindowPresenter::makeWindowIfNeeded()
     window_->setResizeMode(QQuickView::SizeRootObjectToView);
     window_->setSource(ViewEngine::viewURL(settings_.viewName));
     window_->setTitle(settings_.title);
+    // Queued: the scene graph may come up on the render thread.
+    QObject::connect(
+        window_.get(), &QQuickWindow::sceneGraphInitialized, window_.get(),
+        [window = window_.get()] {
+            qCInfo(activityLog).noquote() << "Drawing window:" << window->title() << "with" << viewRendererName(*window);
+        },
+        Qt::QueuedConnection);
     window_->resize(settings_.contentSize);
     window_->setMinimumSize(settings_.minimumContentSize);
     if (settings_.keepsContentWidth) {
