@@ -2,6 +2,7 @@
 #include "ViewFixture.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QQuickItem>
 
 using namespace orvane;
@@ -9,7 +10,11 @@ using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
 
 // Pictures of every page at the windows' usual sizes, written to
-// ORVANE_SCREENSHOT_DIR in the build tree for people to look at. Each also
+// ORVANE_SCREENSHOT_DIR in the build tree (or the folder the variable of
+// that name gives) for people to look at. With ORVANE_SCREENSHOT_BESIDE
+// naming a folder of the same pictures made another way (say, by another
+// renderer), each is also written beside its namesake from there, into
+// "side-by-side", the other one on the right. Each also
 // checks that no text on it is cut short, and that nothing shown is cut off
 // by the window's edge or by the edge of the area it scrolls in.
 namespace {
@@ -32,14 +37,34 @@ protected:
         settle(window);
         const QImage picture = window.grabWindow();
         ASSERT_FALSE(picture.isNull());
-        const QDir folder(QStringLiteral(ORVANE_SCREENSHOT_DIR));
+        const QDir folder(qEnvironmentVariable("ORVANE_SCREENSHOT_DIR", QStringLiteral(ORVANE_SCREENSHOT_DIR)));
         ASSERT_TRUE(folder.mkpath(u"."_s));
         EXPECT_TRUE(picture.save(folder.filePath(name + u".png"_s)));
+        if (qEnvironmentVariableIsSet("ORVANE_SCREENSHOT_BESIDE"))
+            saveBeside(picture, QDir(qEnvironmentVariable("ORVANE_SCREENSHOT_BESIDE")), folder, name);
         QStringList elided;
         collectElidedTexts(window.contentItem(), elided);
         EXPECT_EQ(elided, QStringList()) << qPrintable(name);
         EXPECT_EQ(cutOffContent(window), QStringList()) << qPrintable(name);
     }
+
+    static void saveBeside(const QImage& picture, const QDir& others, const QDir& folder, const QString& name)
+    {
+        const QImage other(others.filePath(name + u".png"_s));
+        ASSERT_FALSE(other.isNull()) << qPrintable(others.filePath(name + u".png"_s));
+        QImage both(picture.width() + gap + other.width(), std::max(picture.height(), other.height()),
+                    QImage::Format_RGB32);
+        both.fill(Qt::darkGray);
+        QPainter painter(&both);
+        painter.drawImage(0, 0, picture);
+        painter.drawImage(picture.width() + gap, 0, other);
+        painter.end();
+        ASSERT_TRUE(folder.mkpath(u"side-by-side"_s));
+        EXPECT_TRUE(both.save(folder.filePath(u"side-by-side/"_s + name + u".png"_s), "PNG", smallestFile));
+    }
+
+    static constexpr int gap = 8;
+    static constexpr int smallestFile = 0; // the PNG writer's strongest compression
 
     void scrollToEnd(QQuickWindow& window, const QString& scrollView)
     {
@@ -155,6 +180,21 @@ TEST_F(ViewScreenshotTest, HomeWithoutRecentFiles)
     save(window, u"home-empty-error-smallest"_s);
     scrollToEnd(window, u"homePage"_s);
     save(window, u"home-empty-error-smallest-scrolled"_s);
+}
+
+TEST_F(ViewScreenshotTest, HomeWhileUploading)
+{
+    makeViews();
+    connectAndWait();
+    // The one chunk waits at the emulator, so the banner stays while the picture is taken.
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::seconds(30), 1, "PUT");
+    QQuickWindow& window = showMainWindow();
+    model->openFiles({writeFile(u"Quarterly sales export.csv"_s, QByteArray(6 * 1024 * 1024, 'a'))});
+    // What has gone into the connection's buffers before the emulator stalls counts as sent.
+    ASSERT_TRUE(waitUntil([this] { return model->isUploading() && model->uploadPercent() > 0; }));
+    save(window, u"home-uploading"_s);
+    model->cancelUpload();
+    ASSERT_TRUE(waitUntil([this] { return !model->isUploading(); }));
 }
 
 TEST_F(ViewScreenshotTest, HomeInJapanese)
