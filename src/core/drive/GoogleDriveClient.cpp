@@ -134,6 +134,7 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
     const QString query = u"mimeType='"_s + folderMimeType + u"' and name='"_s + escapedForQuery(name)
         + u"' and '"_s + parentID + u"' in parents and trashed=false"_s;
     std::optional<QString> pageToken;
+    bool restarted = false;
     // Drive may answer a short or empty page before the end of the list: the
     // folder may be on a later page, and none may be made while pages remain.
     for (int page = 0; page < maximumLookupPages; ++page) {
@@ -142,13 +143,27 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
         if (pageToken)
             items.append({u"pageToken"_s, *pageToken});
         const QUrl url = withQuery(endpoints_.driveFilesEndpoint, items);
-        const HttpResponse response = co_await exchange(
-            authorization,
-            [&](QString token) {
-                return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-            },
-            budget);
-        const DriveFileList list = decodedAnswer<DriveFileList>(response);
+        std::optional<HttpResponse> response;
+        try {
+            response = co_await exchange(
+                authorization,
+                [&](QString token) {
+                    return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+                },
+                budget);
+        } catch (const UrlError& error) {
+            // A page token Drive refuses (400) no longer leads anywhere; Google's
+            // answer is to list again from the first page. Once: a second
+            // refusal is a fault of its own.
+            if (!pageToken || error.statusCode() != 400 || std::exchange(restarted, true))
+                throw;
+        }
+        if (!response) {
+            pageToken.reset();
+            page = -1;
+            continue;
+        }
+        const DriveFileList list = decodedAnswer<DriveFileList>(*response);
         if (!list.files.isEmpty())
             co_return list.files.first().id;
         if (!list.nextPageToken)

@@ -481,6 +481,36 @@ TEST_F(GoogleDriveClientTest, AFolderOnALaterPageIsFoundSoItIsNeverMadeTwice)
     EXPECT_FALSE(lookups[3].queryValue(u"pageToken"_s));
 }
 
+TEST_F(GoogleDriveClientTest, ARefusedPageTokenStartsTheLookupAgainFromTheFirstPageOnce)
+{
+    const QUrl url = writeFile(u"data.csv"_s, "a\n");
+    upload(requestFor(url, OpenMode::googleFormat));
+    const qsizetype before = emulator.requests(filesPath).size();
+    // The first page is empty; Drive then refuses the token it gave for the second.
+    emulator.answerNextListsInPagesOf({0});
+    emulator.injectFault({{u"path"_s, filesPath}, {u"method"_s, u"GET"_s}, {u"skip"_s, 1}, {u"status"_s, 400},
+                          {u"reason"_s, u"invalid"_s}, {u"message"_s, u"Invalid Value"_s}});
+    upload(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(folders().size(), 2) << "found again, none made";
+    const QList<RecordedRequest> lookups = emulator.requests(filesPath).mid(before);
+    ASSERT_EQ(lookups.size(), 4) << "the root folder: page, refused page, first page again; then the destination";
+    EXPECT_TRUE(lookups[1].queryValue(u"pageToken"_s));
+    EXPECT_EQ(lookups[1].status, 400);
+    EXPECT_FALSE(lookups[2].queryValue(u"pageToken"_s));
+    EXPECT_EQ(lookups[2].status, 200);
+    EXPECT_TRUE(waits.isEmpty());
+
+    // Refused again after the new start: the error, with Google's message.
+    emulator.answerNextListsInPagesOf({0, 0});
+    emulator.injectFault({{u"path"_s, filesPath}, {u"method"_s, u"GET"_s}, {u"skip"_s, 1}, {u"status"_s, 400},
+                          {u"message"_s, u"Invalid Value"_s}});
+    emulator.injectFault({{u"path"_s, filesPath}, {u"method"_s, u"GET"_s}, {u"skip"_s, 2}, {u"status"_s, 400},
+                          {u"message"_s, u"Invalid Value"_s}});
+    const UrlError error = uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat));
+    EXPECT_EQ(error, UrlError(UrlError::Code::badServerResponse, 400, u"Invalid Value"_s));
+    EXPECT_EQ(folders().size(), 2);
+}
+
 TEST_F(GoogleDriveClientTest, AnUnauthorisedAnswerGetsOneRefreshedTokenAndOneMoreTry)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
