@@ -66,7 +66,8 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
       preferencesWindow_(WindowSettings::preferencesWindow(), [this]() -> ViewEngine& { return viewEngine(); },
                          services_.defaults)
 {
-    // Before the first request: every HTTPS request and the upload trust alike.
+    // Read by the first request, whichever it is: every HTTPS request and the
+    // upload trust alike.
     trustCertificateAuthoritiesOf(services_.environment);
     logActivity(model_);
     model_.setShowMainWindowHandler([this] { mainWindow_.bringForward(); });

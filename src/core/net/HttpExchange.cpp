@@ -109,6 +109,7 @@ UrlError noAnswerError(std::chrono::milliseconds timeout)
 
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout)
 {
+    applyTrustedCertificateAuthorities();
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
     return request;

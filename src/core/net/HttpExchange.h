@@ -40,7 +40,8 @@ inline constexpr std::chrono::milliseconds requestTimeout{std::chrono::seconds(6
 // that Google did not answer, not only that something timed out.
 UrlError noAnswerError(std::chrono::milliseconds timeout);
 
-// A request for url with the idle time-out every Google request carries.
+// A request for url with the idle time-out every Google request carries,
+// trusting the authorities of trustCertificateAuthoritiesOf.
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout = requestTimeout);
 
 // Sends one request on the shared network access manager and waits for the

@@ -1,5 +1,7 @@
 #include "net/NetworkRoute.h"
 
+#include "net/TrustStore.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QSslConfiguration>
@@ -30,6 +32,7 @@ QNetworkProxy proxyTo(const QUrl& url, const QNetworkAccessManager& manager)
 
 NetworkRoute NetworkRoute::to(const QUrl& url, const QNetworkAccessManager& manager)
 {
+    applyTrustedCertificateAuthorities();
     QByteArray pem;
     for (const QSslCertificate& authority : QSslConfiguration::defaultConfiguration().caCertificates())
         pem += authority.toPem();

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <mutex>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -16,6 +18,9 @@ namespace orvane {
 
 namespace {
 
+std::mutex pendingFileMutex;
+// The file named and not read yet.
+std::optional<QString> pendingFile;
 std::optional<ConfigurationError> unusableFile;
 
 // Why the file cannot be read, in the system's words or by what it is; empty
@@ -35,10 +40,18 @@ QString whyUnreadable(const QString& path)
 
 void trustCertificateAuthoritiesOf(const Environment& environment)
 {
-    unusableFile.reset();
     const QString certificateFile = environment.value(u"SSL_CERT_FILE"_s);
-    if (certificateFile.isEmpty())
+    const std::lock_guard lock(pendingFileMutex);
+    unusableFile.reset();
+    pendingFile = certificateFile.isEmpty() ? std::nullopt : std::optional(certificateFile);
+}
+
+void applyTrustedCertificateAuthorities()
+{
+    const std::lock_guard lock(pendingFileMutex);
+    if (!pendingFile)
         return;
+    const QString certificateFile = *std::exchange(pendingFile, std::nullopt);
     const QString whyNot = whyUnreadable(certificateFile);
     const QList<QSslCertificate> authorities =
         whyNot.isEmpty() ? QSslCertificate::fromPath(certificateFile, QSsl::Pem) : QList<QSslCertificate>();

@@ -39,7 +39,11 @@ const QString uploadPath = u"/upload/drive/v3/files"_s;
 // Qt's default TLS configuration is the process's: each test gets it back as it was.
 class TrustRestorer {
 public:
-    ~TrustRestorer() { QSslConfiguration::setDefaultConfiguration(m_saved); }
+    ~TrustRestorer()
+    {
+        trustCertificateAuthoritiesOf({});
+        QSslConfiguration::setDefaultConfiguration(m_saved);
+    }
 
 private:
     QSslConfiguration m_saved = QSslConfiguration::defaultConfiguration();
@@ -60,6 +64,8 @@ protected:
     void trust(const TestCertificateAuthority& authority)
     {
         trustCertificateAuthoritiesOf({{u"SSL_CERT_FILE"_s, authority.certificatePath()}});
+        // At once: the scripted browser, this process's too, makes its requests without makeRequest.
+        applyTrustedCertificateAuthorities();
     }
 
     GoogleOAuthClient makeOAuthClient()
@@ -177,6 +183,20 @@ TEST_F(SecureRouteTest, AnSslCertFileThatCannotBeReadIsNamedByTheRequestsAndByTh
         }
     }
     EXPECT_TRUE(emulator.requests().isEmpty());
+}
+
+// A start that only reopens a known file sends nothing, and must not pay for
+// reading a system store of hundreds of authorities.
+TEST_F(SecureRouteTest, SslCertFileIsReadByTheFirstRequestNotWhenItIsNamed)
+{
+    const QString authorities = folder.filePath(u"authorities.pem"_s);
+    trustCertificateAuthoritiesOf({{u"SSL_CERT_FILE"_s, authorities}});
+    ASSERT_TRUE(QFile::copy(authority.certificatePath(), authorities));
+
+    const HttpResponse answer =
+        awaitTask(sendRequest(network, makeRequest(emulator.url(u"/drive/v3/files"_s)), "GET"));
+
+    EXPECT_EQ(answer.statusCode, 401) << "reached the server without a token";
 }
 
 TEST_F(SecureRouteTest, TheUploadTakesTheProxyThatQtsProxyFactoryAnswersForItsUrl)
