@@ -70,17 +70,23 @@ bool answerBeforeGivingUp(int socket, QByteArray& answer)
 
 InstanceHandOver::InstanceHandOver(InstanceAddress address, const InstanceRequest& request,
                                    std::chrono::milliseconds patience)
-    : address_(std::move(address)), message_(request.encoded()), patience_(patience)
+    : address_(std::move(address)), parts_(request.inParts()), patience_(patience)
 {
 }
 
-std::optional<int> InstanceHandOver::exitStatusAfter(Outcome outcome)
+std::optional<int> InstanceHandOver::exitStatusAfter(Outcome outcome) const
 {
     switch (outcome) {
     case Outcome::handedOver:
         return 0;
     case Outcome::unanswered:
-        std::fputs("orvane: the running Orvane did not take the files\n", stderr);
+        if (partsHandedOver_ == 0) {
+            std::fputs("orvane: the running Orvane did not take the files\n", stderr);
+        } else {
+            const QList<QUrl> left = notHandedOver().fileURLs;
+            std::fprintf(stderr, "orvane: the running Orvane did not take the last %lld files, from %s on\n",
+                         static_cast<long long>(left.size()), qPrintable(left.first().toLocalFile()));
+        }
         return 1;
     case Outcome::noneRunning:
         break;
@@ -88,36 +94,59 @@ std::optional<int> InstanceHandOver::exitStatusAfter(Outcome outcome)
     return std::nullopt;
 }
 
-InstanceHandOver::Outcome InstanceHandOver::handOver() const
+InstanceRequest InstanceHandOver::notHandedOver() const
+{
+    InstanceRequest rest;
+    for (qsizetype part = partsHandedOver_; part < parts_.size(); ++part)
+        rest.fileURLs.append(parts_[part].fileURLs);
+    return rest;
+}
+
+InstanceHandOver::Outcome InstanceHandOver::handOver()
 {
     return run([this] { return !InstanceLock::isHeld(address_.lockPath); });
 }
 
-InstanceHandOver::Outcome InstanceHandOver::handOverOrLock(InstanceLock& lock) const
+InstanceHandOver::Outcome InstanceHandOver::handOverOrLock(InstanceLock& lock)
 {
     return run([&lock] { return lock.tryLock() != InstanceLock::Attempt::heldElsewhere; });
 }
 
-InstanceHandOver::Outcome InstanceHandOver::run(const std::function<bool()>& isNoneRunning) const
+InstanceHandOver::Outcome InstanceHandOver::run(const std::function<bool()>& isNoneRunning)
 {
     if (!address_.hasPrivateFolder()) {
         std::fprintf(stderr, "orvane: %s is not a folder of this user alone; Orvane runs without handing files over\n",
                      qPrintable(QFileInfo(address_.socketPath).path()));
         return Outcome::noneRunning;
     }
-    const Clock::time_point deadline = Clock::now() + patience_;
+    // Each part has the whole patience: a running Orvane that took one is
+    // there and answering.
+    Clock::time_point deadline = Clock::now() + patience_;
     for (;;) {
         if (isNoneRunning())
             return Outcome::noneRunning;
-        if (tryOnce(deadline))
-            return Outcome::handedOver;
+        if (tryOnce(deadline)) {
+            if (partsHandedOver_ == parts_.size())
+                return Outcome::handedOver;
+            deadline = Clock::now() + patience_;
+            continue;
+        }
         if (Clock::now() >= deadline)
             return Outcome::unanswered;
         std::this_thread::sleep_for(retryInterval);
     }
 }
 
-bool InstanceHandOver::tryOnce(Clock::time_point deadline) const
+bool InstanceHandOver::tryOnce(Clock::time_point deadline)
+{
+    const QByteArray message = parts_[partsHandedOver_].encoded();
+    if (!sendAndAwaitAnswer(message, deadline))
+        return false;
+    ++partsHandedOver_;
+    return true;
+}
+
+bool InstanceHandOver::sendAndAwaitAnswer(const QByteArray& message, Clock::time_point deadline) const
 {
     const QByteArray path = QFile::encodeName(address_.socketPath);
     sockaddr_un address{};
@@ -135,10 +164,10 @@ bool InstanceHandOver::tryOnce(Clock::time_point deadline) const
     if (!peerIsSameUser(socket.get()))
         return false;
 
-    for (qsizetype sent = 0; sent < message_.size();) {
+    for (qsizetype sent = 0; sent < message.size();) {
         if (!waitFor(socket.get(), POLLOUT, deadline))
             return false;
-        const ssize_t written = ::send(socket.get(), message_.constData() + sent, size_t(message_.size() - sent),
+        const ssize_t written = ::send(socket.get(), message.constData() + sent, size_t(message.size() - sent),
                                        MSG_NOSIGNAL);
         if (written < 0 && errno != EAGAIN && errno != EINTR)
             return false;

@@ -39,6 +39,25 @@ InstanceRequest InstanceRequest::fromCommandLine(int argc, const char* const* ar
     return fromArguments(arguments, workingDirectory);
 }
 
+QList<InstanceRequest> InstanceRequest::inParts(qsizetype maximumSize) const
+{
+    const qsizetype emptySize = InstanceRequest().encoded().size();
+    QList<InstanceRequest> parts{InstanceRequest()};
+    qsizetype size = emptySize;
+    for (const QUrl& url : fileURLs) {
+        // The path as a JSON text, quotes and escapes included, and its comma.
+        const qsizetype pathSize =
+            QJsonDocument(QJsonArray{url.toLocalFile()}).toJson(QJsonDocument::Compact).size() - 2 + 1;
+        if (!parts.last().isReopen() && size + pathSize > maximumSize) {
+            parts.append(InstanceRequest());
+            size = emptySize;
+        }
+        parts.last().fileURLs.append(url);
+        size += pathSize;
+    }
+    return parts;
+}
+
 QByteArray InstanceRequest::encoded() const
 {
     QJsonArray paths;

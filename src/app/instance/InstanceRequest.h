@@ -31,6 +31,11 @@ struct InstanceRequest {
     // The same from main()'s arguments, before any application object exists.
     static InstanceRequest fromCommandLine(int argc, const char* const* argv, const QString& workingDirectory);
 
+    // The same files in order, in requests whose messages each fit
+    // maximumSize (a path longer than that alone goes alone); a reopen is
+    // one request. A selection of thousands of files needs several.
+    QList<InstanceRequest> inParts(qsizetype maximumSize = maximumEncodedSize) const;
+
     // {"openFiles": ["/absolute/path", …]} and the terminator. JSON escapes
     // line feeds within paths, so the terminator ends the message.
     QByteArray encoded() const;

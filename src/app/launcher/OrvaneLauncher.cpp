@@ -40,14 +40,14 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "orvane: %s\n", error.what());
             return GoogleServiceEndpoints::unusableServiceRootExitStatus;
         }
-        const InstanceRequest request = InstanceRequest::fromArguments(commandLine.files, QDir::currentPath());
-        if (const std::optional<int> exitStatus = InstanceHandOver::exitStatusAfter(
-                InstanceHandOver(InstanceAddress::of(processEnvironment()), request).handOver()))
+        InstanceHandOver handOver(InstanceAddress::of(processEnvironment()),
+                                  InstanceRequest::fromArguments(commandLine.files, QDir::currentPath()));
+        if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOver()))
             return *exitStatus;
         const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
             QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));
-        for (const QUrl& file : request.fileURLs)
+        for (const QUrl& file : handOver.notHandedOver().fileURLs)
             applicationArguments.append(QFile::encodeName(file.toLocalFile()));
     }
     std::vector<char*> applicationArgv;

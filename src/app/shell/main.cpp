@@ -32,10 +32,9 @@ int main(int argc, char** argv)
     // Decided before the GUI is made, so that a burst of starts makes one GUI
     // process: the others hand their files to it and end.
     const InstanceAddress address = InstanceAddress::of(processEnvironment());
-    const InstanceRequest launchRequest = InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath());
     InstanceLock lock(address.lockPath);
-    if (const std::optional<int> exitStatus =
-            InstanceHandOver::exitStatusAfter(InstanceHandOver(address, launchRequest).handOverOrLock(lock)))
+    InstanceHandOver handOver(address, InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath()));
+    if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOverOrLock(lock)))
         return *exitStatus;
 
     chooseViewRenderer(processEnvironment());
@@ -47,7 +46,7 @@ int main(int argc, char** argv)
     qCInfo(activityLog) << "Started";
     AppDelegate delegate;
     DesktopPlatform platform(delegate, address.socketPath);
-    platform.start(launchRequest);
+    platform.start(handOver.notHandedOver());
 
     delegate.applicationDidFinishLaunching();
     applyApplicationAppearance();

@@ -31,7 +31,7 @@ protected:
                                        std::chrono::milliseconds patience = InstanceHandOver::defaultPatience)
     {
         return std::async(std::launch::async, [this, request, lock, patience] {
-            const InstanceHandOver handOver(address, request, patience);
+            InstanceHandOver handOver(address, request, patience);
             return lock ? handOver.handOverOrLock(*lock) : handOver.handOver();
         });
     }
@@ -141,6 +141,32 @@ TEST_F(InstanceHandOverTest, OfTwoStartsTheOneThatFindsTheLockTakenHandsItsReque
     EXPECT_FALSE(second.isLocked());
     ASSERT_EQ(received.size(), 1);
     EXPECT_EQ(received.at(0).at(0).value<InstanceRequest>(), request);
+}
+
+// More than one message can carry: each part is taken before the next is
+// sent, and the running Orvane gets the files in the order of the selection.
+TEST_F(InstanceHandOverTest, TenThousandFilesInOneStartAreHandedOverInSeveralTakenMessagesInOrder)
+{
+    InstanceLock running(address.lockPath);
+    ASSERT_EQ(running.tryLock(), InstanceLock::Attempt::locked);
+    SingleInstance instance(address.socketPath);
+    ASSERT_TRUE(instance.listen());
+    QList<QUrl> received;
+    int messages = 0;
+    QObject::connect(&instance, &SingleInstance::requestReceived, [&](const InstanceRequest& taken) {
+        received.append(taken.fileURLs);
+        ++messages;
+    });
+    InstanceRequest selection;
+    for (int index = 0; index < 10'000; ++index)
+        selection.fileURLs.append(QUrl::fromLocalFile(u"/home/aki/%1/%2.csv"_s.arg(QString(200, u'x')).arg(index)));
+
+    std::future<Outcome> outcome = startHandOver(selection, nullptr, 5s);
+
+    ASSERT_TRUE(waitFor(outcome));
+    EXPECT_EQ(outcome.get(), Outcome::handedOver);
+    EXPECT_EQ(messages, 3);
+    EXPECT_EQ(received, selection.fileURLs);
 }
 
 } // namespace

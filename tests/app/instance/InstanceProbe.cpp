@@ -49,14 +49,14 @@ int main(int argc, char** argv)
     const int patienceSetting = qEnvironmentVariableIntValue("ORVANE_PROBE_PATIENCE_MS");
     const std::chrono::milliseconds patience =
         patienceSetting > 0 ? std::chrono::milliseconds(patienceSetting) : InstanceHandOver::defaultPatience;
-    if (const std::optional<int> exitStatus =
-            InstanceHandOver::exitStatusAfter(InstanceHandOver(address, request, patience).handOverOrLock(lock)))
+    InstanceHandOver handOver(address, request, patience);
+    if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOverOrLock(lock)))
         return *exitStatus;
 
     QCoreApplication application(argc, argv);
     AppDelegate delegate;
     DesktopPlatform platform(delegate, address.socketPath);
-    platform.start(request);
+    platform.start(handOver.notHandedOver());
 
     QSettings defaults(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
     const Environment environment = processEnvironment();

@@ -67,4 +67,28 @@ TEST(InstanceRequestTest, OversizedMessagesAreRefusedUnread)
     EXPECT_EQ(InstanceRequest::decode(R"({"openFiles": ["/a.csv"]})" + padding), std::nullopt);
 }
 
+// Paths of 200 characters and more, with characters JSON escapes, so that
+// 10,000 of them need three messages.
+TEST(InstanceRequestTest, ASelectionTooLargeForOneMessageGoesInPartsThatEachFitAndKeepTheOrder)
+{
+    InstanceRequest selection;
+    for (int index = 0; index < 10'000; ++index)
+        selection.fileURLs.append(file(u"/home/aki/\"quoted\" \\ folder/%1/report %2.csv"_s
+                                           .arg(QString(180, u'x'))
+                                           .arg(index)));
+
+    const QList<InstanceRequest> parts = selection.inParts();
+
+    EXPECT_EQ(parts.size(), 3);
+    QList<QUrl> together;
+    for (const InstanceRequest& part : parts) {
+        const QByteArray message = part.encoded();
+        EXPECT_LE(message.size(), InstanceRequest::maximumEncodedSize);
+        EXPECT_EQ(InstanceRequest::decode(message.chopped(1)), part);
+        together.append(part.fileURLs);
+    }
+    EXPECT_EQ(together, selection.fileURLs);
+    EXPECT_EQ(InstanceRequest().inParts(), QList<InstanceRequest>{InstanceRequest()}) << "a reopen stays one request";
+}
+
 } // namespace
