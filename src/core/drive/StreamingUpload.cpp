@@ -98,8 +98,14 @@ UrlError::Code urlErrorCode(CURLcode code)
 }
 
 // libcurl's global set-up is not safe to run beside other threads, so it runs
-// when the program starts, on its main thread.
-const bool curlInitialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+// when the program starts, on its main thread. OpenSSL is set up first and
+// told not to tear itself down at exit: its clean-up runs on the main thread
+// while Qt's network thread may still be ending (QThread::wait returns before
+// the thread's own exit handlers run), which unregisters the handler that
+// frees that thread's OpenSSL state, so the state was lost, and a thread still
+// using OpenSSL then would use freed memory. The system frees it all at exit.
+const bool curlInitialised = OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1
+    && curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 
 // libcurl works through OpenSSL on a pool thread, and OpenSSL's own clean-up
 // when such a thread ends can lose its per-thread state; releasing it after
