@@ -68,8 +68,9 @@ double uploadWithClient(QCoreApplication& application, const QString& token, con
 {
     FixedTokenProvider tokens(token);
     QNetworkAccessManager network;
+    // Folders are remembered beside the file, as the application keeps them beside its state.
     GoogleDriveClient client(tokens, network, GoogleFileURLResolver(endpoints), endpoints,
-                             RetryPolicy::exponentialBackoff(), {}, {}, tuning);
+                             DriveFolderStore::besideStateFile(url), RetryPolicy::exponentialBackoff(), {}, {}, tuning);
     const FileRoute route = FileRouter().route(url);
     const DriveUploadRequest request{url, LocalFileSnapshot::inspect(url, false), route, OpenMode::officePreserved,
                                      QStringLiteral("Opened from Mac"), route.destinationFolderName()};

@@ -340,7 +340,8 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
         // A fresh Drive client and service for every file; the OAuth client
         // runs the browser sign-in from here when no usable token is stored.
         GoogleDriveClient driveClient(*oauthClient, services_.networkAccessManager,
-                                      GoogleFileURLResolver(services_.endpoints), services_.endpoints, retryPolicy_,
+                                      GoogleFileURLResolver(services_.endpoints), services_.endpoints,
+                                      DriveFolderStore::besideStateFile(services_.paths.defaultStateFileURL()), retryPolicy_,
                                       openAbort_, [this, name](const UploadProgress& progress) {
                                           takeUploadProgress(name, progress);
                                       });

@@ -24,8 +24,18 @@ QJsonObject errorObject(const HttpResponse& response)
 DriveFile DriveFile::fromJson(const QJsonValue& value)
 {
     const QJsonObject object = json::requireObject(value);
-    return {json::optionalString(object, "id"_L1), json::optionalString(object, "name"_L1),
-            json::optionalString(object, "webViewLink"_L1)};
+    DriveFile file{json::optionalString(object, "id"_L1), json::optionalString(object, "name"_L1),
+                   json::optionalString(object, "webViewLink"_L1), json::optionalString(object, "mimeType"_L1)};
+    if (!object.value("parents"_L1).isUndefined() && !object.value("parents"_L1).isNull())
+        file.parents = json::requireStringList(object, "parents"_L1);
+    if (!object.value("trashed"_L1).isUndefined() && !object.value("trashed"_L1).isNull())
+        file.trashed = json::requireBool(object, "trashed"_L1);
+    return file;
+}
+
+GeneratedIds GeneratedIds::fromJson(const QJsonValue& value)
+{
+    return {json::requireStringList(json::requireObject(value), "ids"_L1)};
 }
 
 DriveFileList DriveFileList::fromJson(const QJsonValue& value)

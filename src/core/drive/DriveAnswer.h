@@ -18,6 +18,10 @@ struct DriveFile {
     std::optional<QString> id;
     std::optional<QString> name;
     std::optional<QString> webViewLink;
+    std::optional<QString> mimeType;
+    // Empty when not asked for.
+    QStringList parents;
+    std::optional<bool> trashed;
 
     static DriveFile fromJson(const QJsonValue& value);
 
@@ -33,6 +37,13 @@ struct DriveFileList {
     static DriveFileList fromJson(const QJsonValue& value);
 
     bool operator==(const DriveFileList&) const = default;
+};
+
+// The IDs files.generateIds made for items the client creates.
+struct GeneratedIds {
+    QStringList ids;
+
+    static GeneratedIds fromJson(const QJsonValue& value);
 };
 
 // Whether Google asks for this Drive answer to be tried again, and how: a

@@ -69,6 +69,12 @@ QUrl withQuery(QUrl url, const QList<std::pair<QString, QString>>& items)
     return url;
 }
 
+// Still what Orvane made it: a folder of that name, not in the bin.
+bool isUsableFolder(const DriveFile& file, const QString& name)
+{
+    return file.mimeType == folderMimeType && file.name == name && file.trashed == false;
+}
+
 QByteArray compactJson(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -78,12 +84,13 @@ QByteArray compactJson(const QJsonObject& object)
 
 GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
                                      GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
-                                     RetryPolicy retryPolicy, AbortSignal abort, UploadProgressHandler progress,
+                                     DriveFolderStore folderStore, RetryPolicy retryPolicy, AbortSignal abort, UploadProgressHandler progress,
                                      UploadTuning tuning)
     : tokenProvider_(tokenProvider),
       networkAccessManager_(networkAccessManager),
       urlResolver_(std::move(urlResolver)),
       endpoints_(std::move(endpoints)),
+      folderStore_(std::move(folderStore)),
       retryPolicy_(std::move(retryPolicy)),
       abort_(std::move(abort)),
       progress_(std::move(progress)),
@@ -94,9 +101,12 @@ GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetwo
 QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest request)
 {
     DriveAuthorization authorization(tokenProvider_, co_await tokenProvider_.accessToken());
-    const QString rootFolderID = co_await ensureFolder(authorization, request.rootFolderName, u"root"_s);
-    const QString destinationFolderID =
-        co_await ensureFolder(authorization, request.destinationFolderName, rootFolderID);
+    QString destinationFolderID;
+    {
+        const std::unique_ptr<FileLock> folderLock = co_await lockFolders();
+        const QString rootFolderID = co_await ensureFolder(authorization, request.rootFolderName, u"root"_s);
+        destinationFolderID = co_await ensureFolder(authorization, request.destinationFolderName, rootFolderID);
+    }
     const DriveFile file = co_await upload(authorization, request, destinationFolderID);
     if (!file.id)
         throw OrvaneError::driveResponseMissingFileID();
@@ -119,17 +129,38 @@ QCoro::Task<HttpResponse> GoogleDriveClient::sendAuthorized(DriveAuthorization& 
     co_return co_await send(authorization.token());
 }
 
+QCoro::Task<HttpResponse> GoogleDriveClient::finalAnswer(DriveAuthorization& authorization, Send send,
+                                                         RetryBudget& budget)
+{
+    co_return co_await retrying<HttpResponse>(
+        budget, [&] { return sendAuthorized(authorization, send); }, passingFailureOfDriveAnswer);
+}
+
 QCoro::Task<HttpResponse> GoogleDriveClient::exchange(DriveAuthorization& authorization, Send send, RetryBudget& budget)
 {
-    const HttpResponse response = co_await retrying<HttpResponse>(
-        budget, [&] { return sendAuthorized(authorization, send); }, passingFailureOfDriveAnswer);
+    const HttpResponse response = co_await finalAnswer(authorization, std::move(send), budget);
     if (response.isHttpFailure())
         throw driveAnswerError(response);
     co_return response;
 }
 
-QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthorization& authorization, QString name,
-                                                                  QString parentID, RetryBudget& budget)
+QCoro::Task<std::unique_ptr<FileLock>> GoogleDriveClient::lockFolders()
+{
+    // Polled rather than waited for on the thread: the window stays live while
+    // another Orvane finishes with its folders.
+    constexpr std::chrono::milliseconds pollInterval{50};
+    for (auto waited = std::chrono::milliseconds(0);; waited += pollInterval) {
+        if (std::unique_ptr<FileLock> lock = folderStore_.tryLock())
+            co_return lock;
+        if (waited >= folderLockTimeout)
+            throw FileError(FileError::Kind::writeFailed, folderStore_.filePath(),
+                            u"another Orvane kept its Drive folders locked"_s);
+        co_await waitUnlessAborted(pollInterval, abort_);
+    }
+}
+
+QCoro::Task<std::optional<DriveFile>> GoogleDriveClient::findFolder(DriveAuthorization& authorization, QString name,
+                                                                    QString parentID, RetryBudget& budget)
 {
     const QString query = u"mimeType='"_s + folderMimeType + u"' and name='"_s + escapedForQuery(name)
         + u"' and '"_s + parentID + u"' in parents and trashed=false"_s;
@@ -139,7 +170,7 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
     // folder may be on a later page, and none may be made while pages remain.
     for (int page = 0; page < maximumLookupPages; ++page) {
         QList<std::pair<QString, QString>> items{
-            {u"q"_s, query}, {u"fields"_s, u"nextPageToken,files(id,name)"_s}, {u"pageSize"_s, u"1"_s}};
+            {u"q"_s, query}, {u"fields"_s, u"nextPageToken,files(id,name,parents)"_s}, {u"pageSize"_s, u"1"_s}};
         if (pageToken)
             items.append({u"pageToken"_s, *pageToken});
         const QUrl url = withQuery(endpoints_.driveFilesEndpoint, items);
@@ -164,8 +195,8 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
             continue;
         }
         const DriveFileList list = decodedAnswer<DriveFileList>(*response);
-        if (!list.files.isEmpty())
-            co_return list.files.first().id;
+        if (!list.files.isEmpty() && list.files.first().id)
+            co_return list.files.first();
         if (!list.nextPageToken)
             co_return std::nullopt;
         pageToken = list.nextPageToken;
@@ -176,43 +207,103 @@ QCoro::Task<std::optional<QString>> GoogleDriveClient::findFolder(DriveAuthoriza
 
 QCoro::Task<QString> GoogleDriveClient::ensureFolder(DriveAuthorization& authorization, QString name, QString parentID)
 {
+    if (const std::optional<RememberedFolder> remembered = folderStore_.folder(name, parentID)) {
+        // Asking for the ID also settles a creation whose answer never came:
+        // Drive has the folder or never made it.
+        const std::optional<DriveFile> folder = co_await fileByID(authorization, remembered->id);
+        // Until its creation is answered, a folder made in My Drive has no
+        // parent ID to compare with but "root", its alias.
+        const bool inParent = folder
+            && (remembered->parentOnDrive ? folder->parents.contains(*remembered->parentOnDrive)
+                                          : parentID == u"root"_s || folder->parents.contains(parentID));
+        if (inParent && isUsableFolder(*folder, name)) {
+            if (!remembered->parentOnDrive)
+                folderStore_.remember(name, parentID, {remembered->id, folder->parents.value(0, parentID)});
+            co_return remembered->id;
+        }
+        folderStore_.forget(name, parentID);
+    }
+    RetryBudget lookupBudget(retryPolicy_, abort_);
+    if (const std::optional<DriveFile> found = co_await findFolder(authorization, name, parentID, lookupBudget)) {
+        folderStore_.remember(name, parentID, {*found->id, found->parents.value(0, parentID)});
+        co_return *found->id;
+    }
+    co_return co_await createFolder(authorization, name, parentID, co_await generateID(authorization));
+}
+
+QCoro::Task<QString> GoogleDriveClient::createFolder(DriveAuthorization& authorization, QString name, QString parentID,
+                                                     QString id)
+{
+    // Remembered before it is sent: whatever becomes of the answer, the next
+    // upload asks for this ID rather than making another folder, and a try
+    // sent again here is answered 409 once one went through.
+    folderStore_.remember(name, parentID, {id, std::nullopt});
     QUrl url = endpoints_.driveFilesEndpoint;
-    url.setQuery(u"fields=id,name"_s);
+    url.setQuery(u"fields=id,name,parents"_s);
     const QByteArray body = compactJson({
+        {u"id"_s, id},
         {u"name"_s, name},
         {u"mimeType"_s, folderMimeType},
         {u"parents"_s, QJsonArray{parentID}},
     });
-    const Send create = [&](QString token) {
-        QNetworkRequest request = authorizedRequest(url, token);
-        request.setRawHeader("Content-Type", "application/json; charset=utf-8");
-        return sendRequestOnce(networkAccessManager_, request, "POST", body, abort_);
-    };
-
-    // A creation that failed on the way may still have made the folder: every
-    // new try looks again first, so that a folder is never made twice. The
-    // lookups and the creation share one budget of tries.
-    struct Attempt {
-        std::optional<QString> existingID;
-        HttpResponse creation;
-    };
     RetryBudget budget(retryPolicy_, abort_);
-    const Attempt outcome = co_await retrying<Attempt>(
-        budget,
-        [&]() -> QCoro::Task<Attempt> {
-            if (std::optional<QString> existing = co_await findFolder(authorization, name, parentID, budget))
-                co_return Attempt{existing, {}};
-            co_return Attempt{std::nullopt, co_await sendAuthorized(authorization, create)};
+    const HttpResponse response = co_await finalAnswer(
+        authorization,
+        [&](QString token) {
+            QNetworkRequest request = authorizedRequest(url, token);
+            request.setRawHeader("Content-Type", "application/json; charset=utf-8");
+            return sendRequestOnce(networkAccessManager_, request, "POST", body, abort_);
         },
-        [](const Attempt& attempt) {
-            return attempt.existingID ? std::nullopt : passingFailureOfDriveAnswer(attempt.creation);
-        });
-    if (outcome.existingID)
-        co_return *outcome.existingID;
-    const DriveFile folder = decodedAnswer<DriveFile>(outcome.creation);
-    if (!folder.id)
+        budget);
+    std::optional<DriveFile> folder;
+    if (response.statusCode == 409) {
+        folder = co_await fileByID(authorization, id);
+        if (!folder || !isUsableFolder(*folder, name)) {
+            folderStore_.forget(name, parentID);
+            co_return co_await createFolder(authorization, name, parentID, co_await generateID(authorization));
+        }
+    } else {
+        folder = decodedAnswer<DriveFile>(response);
+    }
+    if (!folder->id)
         throw OrvaneError::driveResponseMissingFileID();
-    co_return *folder.id;
+    folderStore_.remember(name, parentID, {*folder->id, folder->parents.value(0, parentID)});
+    co_return *folder->id;
+}
+
+QCoro::Task<std::optional<DriveFile>> GoogleDriveClient::fileByID(DriveAuthorization& authorization, QString id)
+{
+    QUrl url = endpoints_.driveFilesEndpoint;
+    url.setPath(url.path() + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(id)), QUrl::StrictMode);
+    url.setQuery(u"fields=id,name,mimeType,parents,trashed"_s);
+    RetryBudget budget(retryPolicy_, abort_);
+    const HttpResponse response = co_await finalAnswer(
+        authorization,
+        [&](QString token) {
+            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+        },
+        budget);
+    if (response.statusCode == 404)
+        co_return std::nullopt;
+    co_return decodedAnswer<DriveFile>(response);
+}
+
+QCoro::Task<QString> GoogleDriveClient::generateID(DriveAuthorization& authorization)
+{
+    QUrl url = endpoints_.driveFilesEndpoint;
+    url.setPath(url.path() + u"/generateIds"_s);
+    url.setQuery(u"count=1&space=drive&type=files"_s);
+    RetryBudget budget(retryPolicy_, abort_);
+    const HttpResponse response = co_await exchange(
+        authorization,
+        [&](QString token) {
+            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+        },
+        budget);
+    const GeneratedIds generated = decodedAnswer<GeneratedIds>(response);
+    if (generated.ids.isEmpty() || generated.ids.first().isEmpty())
+        throw OrvaneError::driveResponseMissingFileID();
+    co_return generated.ids.first();
 }
 
 QCoro::Task<DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorization, DriveUploadRequest request,

@@ -12,6 +12,7 @@
 #include "routing/FileRouting.h"
 #include "routing/GoogleServiceEndpoints.h"
 #include "signin/AccessTokenProviding.h"
+#include "state/DriveFolderStore.h"
 
 #include <QCoroTask>
 
@@ -45,22 +46,27 @@ struct UploadTuning {
 struct DriveFile;
 
 // Uploads files to Google Drive under rootFolderName/destinationFolderName,
-// creating the folders as needed. Every request carries the bearer token and a
-// 60-second idle time-out. What Google calls passing (429, server failures,
+// creating the folders as needed. Folder IDs are remembered in the folder
+// store and checked with files.get before use, since Drive's search may not
+// show a folder made moments ago; a folder is made with an ID generated
+// beforehand and remembered before it is sent, so a creation sent again
+// makes nothing, and the store's lock keeps two Orvanes from both making one.
+// Every request carries the bearer token and a 60-second idle time-out. What Google calls passing (429, server failures,
 // rate-limit 403s, a connection dropped before any answer) is tried again
 // under the retry policy; a 401 gets one refreshed token and one more try.
 // Any other status outside 2xx, or one that persists, fails with
-// UrlError::badServerResponse carrying Google's own message. Keeps nothing
-// between uploads: every upload looks its folders up again.
+// UrlError::badServerResponse carrying Google's own message.
 class GoogleDriveClient final : public DriveUploading {
 public:
     // Lists longer than this many pages are taken for a server fault.
     static constexpr int maximumLookupPages = 100;
+    // How long an upload waits for another Orvane to finish with its folders.
+    static constexpr std::chrono::milliseconds folderLockTimeout{std::chrono::minutes(3)};
 
     // abort ends every request of the client at once (UrlError::cancelled);
     // progress hears how far each upload's bytes have gone.
     GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
-                      GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
+                      GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints, DriveFolderStore folderStore,
                       RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff(), AbortSignal abort = {},
                       UploadProgressHandler progress = {}, UploadTuning tuning = {});
 
@@ -72,9 +78,16 @@ public:
 private:
     using Send = std::function<QCoro::Task<HttpResponse>(QString token)>;
 
-    QCoro::Task<std::optional<QString>> findFolder(DriveAuthorization& authorization, QString name, QString parentID,
-                                                   RetryBudget& budget);
+    // Held while the folders of an upload are found or made.
+    QCoro::Task<std::unique_ptr<FileLock>> lockFolders();
+    QCoro::Task<std::optional<DriveFile>> findFolder(DriveAuthorization& authorization, QString name, QString parentID,
+                                                     RetryBudget& budget);
     QCoro::Task<QString> ensureFolder(DriveAuthorization& authorization, QString name, QString parentID);
+    // The item of that ID, or absent when Drive does not have it (for this client).
+    QCoro::Task<std::optional<DriveFile>> fileByID(DriveAuthorization& authorization, QString id);
+    QCoro::Task<QString> generateID(DriveAuthorization& authorization);
+    // Makes the folder with this ID, or finds it made by an earlier try.
+    QCoro::Task<QString> createFolder(DriveAuthorization& authorization, QString name, QString parentID, QString id);
     QCoro::Task<DriveFile> upload(DriveAuthorization& authorization, DriveUploadRequest request, QString parentID);
     QCoro::Task<HttpResponse> uploadInOneRequest(DriveAuthorization& authorization, const DriveUploadRequest& request,
                                                  QByteArray metadata, std::shared_ptr<const UploadFile> file,
@@ -87,11 +100,14 @@ private:
     // One request, tried again while its failure is passing and the budget
     // lasts; the final answer must be a success, or it is thrown as Drive's error.
     QCoro::Task<HttpResponse> exchange(DriveAuthorization& authorization, Send send, RetryBudget& budget);
+    // The same, leaving the final answer for the caller to judge.
+    QCoro::Task<HttpResponse> finalAnswer(DriveAuthorization& authorization, Send send, RetryBudget& budget);
 
     AccessTokenProviding& tokenProvider_;
     QNetworkAccessManager& networkAccessManager_;
     GoogleFileURLResolver urlResolver_;
     GoogleServiceEndpoints endpoints_;
+    DriveFolderStore folderStore_;
     RetryPolicy retryPolicy_;
     AbortSignal abort_;
     UploadProgressHandler progress_;

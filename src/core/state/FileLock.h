@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 
 namespace orvane {
 
@@ -15,11 +16,18 @@ public:
     // Waits up to timeout for another holder to let go. Throws FileError
     // naming lockFilePath when the lock cannot be had.
     FileLock(const QString& lockFilePath, std::chrono::milliseconds timeout);
+    // The lock if no one else holds it, at once: for callers that must not
+    // block their thread while they wait. Throws FileError when the lock file
+    // cannot be opened.
+    static std::unique_ptr<FileLock> tryLock(const QString& lockFilePath);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
 private:
+    explicit FileLock(int descriptor) : descriptor_(descriptor) {}
+    static int openLockFile(const QString& lockFilePath);
+
     int descriptor_ = -1;
 };
 

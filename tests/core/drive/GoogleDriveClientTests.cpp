@@ -69,7 +69,10 @@ protected:
     QNetworkAccessManager network;
     GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
     QList<RetryNotice> waits;
-    GoogleDriveClient client{tokens, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries(&waits)};
+    // Where the client remembers its folders, as the application keeps them beside its state.
+    DriveFolderStore folderStore() const { return DriveFolderStore(folder.filePath(DriveFolderStore::fileName)); }
+    GoogleDriveClient client{tokens, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(),
+                             quickRetries(&waits)};
 
     void SetUp() override { tokens.token = emulator.accessToken(); }
 
@@ -270,8 +273,12 @@ TEST_F(GoogleDriveClientTest, FindsItsFoldersAgainAndUsesANewBoundaryEachTime)
     upload(requestFor(url, OpenMode::googleFormat));
 
     EXPECT_EQ(folderCreations().size(), 2);
-    const QList<RecordedRequest> lookups = emulator.requests(filesPath);
-    ASSERT_EQ(lookups.size(), 6); // two lookups and two creations, then two lookups
+    EXPECT_EQ(emulator.requests(filesPath).size(), 4) << "two lookups and two creations, then none";
+    const QString root = folderId(u"Opened from Mac"_s, emulator.rootFolderId());
+    const QString destination = folderId(u"CSV Imports"_s, root);
+    EXPECT_EQ(emulator.requests(filesPath + u'/' + root).size(), 1) << "the second upload asks for the remembered IDs";
+    ASSERT_EQ(emulator.requests(filesPath + u'/' + destination).size(), 1);
+    EXPECT_EQ(emulator.requests(filesPath + u'/' + root).first().query, "fields=id,name,mimeType,parents,trashed");
     const QList<RecordedRequest> uploads = emulator.requests(uploadPath);
     ASSERT_EQ(uploads.size(), 2);
     EXPECT_NE(boundaryOf(uploads[0]), boundaryOf(uploads[1]));
@@ -286,17 +293,22 @@ TEST_F(GoogleDriveClientTest, LooksUpWithTheExactQueryAndCreatesWithTheExactBody
     EXPECT_EQ(lookup.method, "GET");
     EXPECT_EQ(lookup.queryValue(u"q"_s),
               u"mimeType='application/vnd.google-apps.folder' and name='Opened from Mac' and 'root' in parents and trashed=false"_s);
-    EXPECT_EQ(lookup.queryValue(u"fields"_s), u"nextPageToken,files(id,name)"_s);
+    EXPECT_EQ(lookup.queryValue(u"fields"_s), u"nextPageToken,files(id,name,parents)"_s);
     EXPECT_EQ(lookup.queryValue(u"pageSize"_s), u"1"_s);
     EXPECT_FALSE(lookup.queryValue(u"pageToken"_s));
     EXPECT_FALSE(lookup.header("Content-Type"));
     EXPECT_EQ(lookup.bodySize, 0);
 
+    const QList<RecordedRequest> generations = emulator.requests(filesPath + u"/generateIds"_s);
+    ASSERT_EQ(generations.size(), 2);
+    EXPECT_EQ(generations.first().query, "count=1&space=drive&type=files");
     const RecordedRequest creation = folderCreations().first();
-    EXPECT_EQ(creation.query, "fields=id,name");
+    EXPECT_EQ(creation.query, "fields=id,name,parents");
     EXPECT_EQ(creation.header("Content-Type"), "application/json; charset=utf-8");
     EXPECT_EQ(creation.header("Authorization"), "Bearer " + tokens.token.toUtf8());
-    EXPECT_EQ(creation.body, R"({"mimeType":"application/vnd.google-apps.folder","name":"Opened from Mac","parents":["root"]})");
+    const QString root = folderId(u"Opened from Mac"_s, emulator.rootFolderId());
+    EXPECT_EQ(creation.body, R"({"id":")" + root.toLatin1()
+                                 + R"(","mimeType":"application/vnd.google-apps.folder","name":"Opened from Mac","parents":["root"]})");
 }
 
 TEST_F(GoogleDriveClientTest, EscapesApostrophesAndBackslashesInFolderNames)
@@ -437,26 +449,33 @@ TEST_F(GoogleDriveClientTest, RateLimitsWaitUpToThirtyTwoSecondsAndAboutAMinuteI
     EXPECT_EQ(waits.size(), 6);
 }
 
-TEST_F(GoogleDriveClientTest, AFolderCreationIsTriedAgainOnlyAfterAFreshLookupStillFindsNoFolder)
+TEST_F(GoogleDriveClientTest, AFolderCreationSentAgainCarriesItsIdAndIsNeverMadeTwiceWhateverTheSearchSees)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
-    // Drive made the folder but answered 503: a new creation would make a second one.
+    // Drive made the folder but answered 503, and its search does not show it yet.
+    emulator.lagSearchBehind(std::chrono::minutes(10));
     emulator.failNextAnswers(filesPath, 503, 1, "POST");
     upload(requestFor(url, OpenMode::googleFormat));
     EXPECT_EQ(folders().size(), 2);
-    EXPECT_EQ(folderCreations().size(), 2) << "the root folder once (answered 503), the destination once";
+    const QList<RecordedRequest> creations = folderCreations();
+    ASSERT_EQ(creations.size(), 3) << "the root folder twice (answered 503, then 409), the destination once";
+    EXPECT_EQ(creations[0].body, creations[1].body) << "the same ID";
+    EXPECT_EQ(creations[1].status, 409);
     ASSERT_EQ(waits.size(), 1);
 
     // The same when the connection drops before the answer.
     emulator.reset();
+    QFile::remove(folderStore().filePath());
     tokens.token = emulator.accessToken();
+    emulator.lagSearchBehind(std::chrono::minutes(10));
     emulator.dropNextAnswers(filesPath, 1, "POST");
     upload(requestFor(url, OpenMode::googleFormat));
     EXPECT_EQ(folders().size(), 2);
-    EXPECT_EQ(folderCreations().size(), 2);
+    EXPECT_EQ(folderCreations().size(), 3);
 
     // A creation refused before it was made is made on the next try.
     emulator.reset();
+    QFile::remove(folderStore().filePath());
     tokens.token = emulator.accessToken();
     emulator.failNextRequests(filesPath, 503, 1, "POST");
     upload(requestFor(url, OpenMode::googleFormat));
@@ -464,17 +483,65 @@ TEST_F(GoogleDriveClientTest, AFolderCreationIsTriedAgainOnlyAfterAFreshLookupSt
     EXPECT_EQ(folderCreations().size(), 3);
 }
 
+TEST_F(GoogleDriveClientTest, RememberedFoldersOutliveTheClientSoALaggingSearchNeverMakesOneTwice)
+{
+    emulator.lagSearchBehind(std::chrono::minutes(10));
+    // Every upload with a new client, as every start of Orvane makes one.
+    const auto uploadWithNewClient = [&](const QUrl& url) {
+        GoogleDriveClient fresh{tokens, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(), quickRetries(&waits)};
+        return awaitTask(fresh.uploadFile(requestFor(url, OpenMode::googleFormat)));
+    };
+    uploadWithNewClient(writeFile(u"one.csv"_s, "1\n"));
+    uploadWithNewClient(writeFile(u"two.xlsx"_s, "PK"));
+    uploadWithNewClient(writeFile(u"three.csv"_s, "3\n"));
+    QStringList names;
+    for (const EmulatedDriveItem& item : folders())
+        names.append(item.name);
+    EXPECT_EQ(names, (QStringList{u"Opened from Mac"_s, u"CSV Imports"_s, u"Sheets"_s}));
+
+    // A remembered folder in the bin is not used; a new one is made.
+    const QString root = folderId(u"Opened from Mac"_s, emulator.rootFolderId());
+    emulator.trash(folderId(u"CSV Imports"_s, root));
+    const DriveUploadResult fourth = uploadWithNewClient(writeFile(u"four.csv"_s, "4\n"));
+    const QString newImports = emulator.findFile(fourth.fileID)->parents.value(0);
+    EXPECT_FALSE(emulator.findFile(newImports)->trashed);
+    EXPECT_EQ(emulator.findFile(newImports)->parents, QStringList{root});
+    EXPECT_EQ(folders().size(), 4);
+}
+
+TEST_F(GoogleDriveClientTest, TwoOrvanesMakingTheirFoldersAtOnceMakeEachOnce)
+{
+    emulator.lagSearchBehind(std::chrono::minutes(10));
+    GoogleDriveClient first{tokens, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(), quickRetries(&waits)};
+    GoogleDriveClient second{tokens, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(), quickRetries(&waits)};
+    const DriveUploadRequest one = requestFor(writeFile(u"one.csv"_s, "1\n"), OpenMode::googleFormat);
+    const DriveUploadRequest two = requestFor(writeFile(u"two.csv"_s, "2\n"), OpenMode::googleFormat);
+    const auto both = [&]() -> QCoro::Task<> {
+        // Both start at once: each runs until its first request is on the way.
+        QCoro::Task<DriveUploadResult> firstUpload = first.uploadFile(one);
+        QCoro::Task<DriveUploadResult> secondUpload = second.uploadFile(two);
+        co_await std::move(firstUpload);
+        co_await std::move(secondUpload);
+    };
+    awaitTask(both());
+    EXPECT_EQ(folders().size(), 2);
+    EXPECT_EQ(emulator.files().size(), 4);
+}
+
 TEST_F(GoogleDriveClientTest, AFolderOnALaterPageIsFoundSoItIsNeverMadeTwice)
 {
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
     upload(requestFor(url, OpenMode::googleFormat));
     emulator.answerNextListsInPagesOf({0, 0});
-    upload(requestFor(url, OpenMode::googleFormat));
+    // Another Orvane, which remembers no folders.
+    GoogleDriveClient other{tokens, network, GoogleFileURLResolver(endpoints), endpoints,
+                            DriveFolderStore(folder.filePath(u"other/"_s + DriveFolderStore::fileName)), quickRetries(&waits)};
+    awaitTask(other.uploadFile(requestFor(url, OpenMode::googleFormat)));
 
     EXPECT_EQ(folders().size(), 2);
     const QList<RecordedRequest> lookups = emulator.requests(filesPath).mid(4);
     ASSERT_EQ(lookups.size(), 4) << "the root folder on the third page, the destination on the first";
-    EXPECT_EQ(lookups[0].queryValue(u"fields"_s), u"nextPageToken,files(id,name)"_s);
+    EXPECT_EQ(lookups[0].queryValue(u"fields"_s), u"nextPageToken,files(id,name,parents)"_s);
     EXPECT_FALSE(lookups[0].queryValue(u"pageToken"_s));
     EXPECT_TRUE(lookups[1].queryValue(u"pageToken"_s));
     EXPECT_TRUE(lookups[2].queryValue(u"pageToken"_s));
@@ -486,6 +553,8 @@ TEST_F(GoogleDriveClientTest, ARefusedPageTokenStartsTheLookupAgainFromTheFirstP
     const QUrl url = writeFile(u"data.csv"_s, "a\n");
     upload(requestFor(url, OpenMode::googleFormat));
     const qsizetype before = emulator.requests(filesPath).size();
+    // Forgotten folders are looked up.
+    QFile::remove(folderStore().filePath());
     // The first page is empty; Drive then refuses the token it gave for the second.
     emulator.answerNextListsInPagesOf({0});
     emulator.injectFault({{u"path"_s, filesPath}, {u"method"_s, u"GET"_s}, {u"skip"_s, 1}, {u"status"_s, 400},
@@ -506,6 +575,7 @@ TEST_F(GoogleDriveClientTest, ARefusedPageTokenStartsTheLookupAgainFromTheFirstP
                           {u"message"_s, u"Invalid Value"_s}});
     emulator.injectFault({{u"path"_s, filesPath}, {u"method"_s, u"GET"_s}, {u"skip"_s, 2}, {u"status"_s, 400},
                           {u"message"_s, u"Invalid Value"_s}});
+    QFile::remove(folderStore().filePath());
     const UrlError error = uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat));
     EXPECT_EQ(error, UrlError(UrlError::Code::badServerResponse, 400, u"Invalid Value"_s));
     EXPECT_EQ(folders().size(), 2);
@@ -520,13 +590,14 @@ TEST_F(GoogleDriveClientTest, AnUnauthorisedAnswerGetsOneRefreshedTokenAndOneMor
     upload(requestFor(url, OpenMode::googleFormat));
     EXPECT_EQ(tokens.rejectedTokens, QStringList{refused});
     const QList<RecordedRequest> sent = emulator.requests();
-    EXPECT_EQ(sent[sent.size() - 6].header("Authorization"), "Bearer " + refused.toUtf8());
-    for (qsizetype index = sent.size() - 5; index < sent.size(); ++index)
+    // Lookup, ID, creation for each folder, then the upload.
+    EXPECT_EQ(sent[sent.size() - 8].header("Authorization"), "Bearer " + refused.toUtf8());
+    for (qsizetype index = sent.size() - 7; index < sent.size(); ++index)
         EXPECT_EQ(sent[index].header("Authorization"), "Bearer " + tokens.replacement->toUtf8()) << index;
 
     // A second 401, even on another request of the upload, is the error.
     tokens.rejectedTokens.clear();
-    emulator.failNextRequests(filesPath, 401);
+    emulator.failNextRequests(filesPath + u'/' + folderId(u"Opened from Mac"_s, emulator.rootFolderId()), 401);
     emulator.failNextRequests(uploadPath, 401);
     EXPECT_EQ(uploadFailure<UrlError>(requestFor(url, OpenMode::googleFormat)).statusCode(), 401);
     EXPECT_EQ(tokens.rejectedTokens.size(), 1);
@@ -669,7 +740,7 @@ TEST_F(GoogleDriveClientTest, FailedUploadsThroughTheOpenServiceLeaveTheStateFil
 
     const QUrl url = writeFile(u"new.csv"_s, "new\n");
     const auto attempts = std::initializer_list<std::function<void()>>{
-        [&] { emulator.failNextRequests(filesPath, 500, 5); },
+        [&] { emulator.failNextRequests(filesPath + u'/' + folderId(u"Opened from Mac"_s, emulator.rootFolderId()), 500, 5); },
         [&] { emulator.failNextRequests(uploadPath, 403); },
         [&] { emulator.dropNextRequests(uploadPath, 5); },
         [&] { emulator.injectFault({{u"path"_s, uploadPath}, {u"status"_s, 200}, {u"body"_s, u"{}"_s}}); },
@@ -700,6 +771,7 @@ protected:
                                 network,
                                 GoogleFileURLResolver(endpoints),
                                 endpoints,
+                                folderStore(),
                                 quickRetries(&waits),
                                 abort,
                                 [this](const UploadProgress& report) {
@@ -926,6 +998,7 @@ TEST_F(ResumableUploadTest, AChunkThatGetsNoAnswerIsSentAgainOnlyFromWhereTheSes
                                 network,
                                 GoogleFileURLResolver(endpoints),
                                 endpoints,
+                                folderStore(),
                                 quickRetries(&waits),
                                 {},
                                 {},

@@ -115,6 +115,8 @@ protected:
     QNetworkAccessManager network;
     ScriptedBrowser browser;
     QTemporaryDir folder;
+
+    DriveFolderStore folderStore() const { return DriveFolderStore(folder.filePath(DriveFolderStore::fileName)); }
 };
 
 } // namespace
@@ -124,7 +126,8 @@ TEST_F(SecureRouteTest, SignsInLooksUpCreatesFoldersAndUploadsOverTlsTrustingThe
     ASSERT_EQ(emulator.rootUrl().scheme(), u"https"_s);
     trust(authority);
     GoogleOAuthClient oauthClient = makeOAuthClient();
-    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(),
+                                  quickRetries());
 
     awaitTask(oauthClient.connect());
     const DriveUploadResult result = awaitTask(driveClient.uploadFile(requestFor(u"data.csv"_s, "a,b\n1,2\n")));
@@ -142,7 +145,8 @@ TEST_F(SecureRouteTest, ACertificateFromAnUnknownAuthorityIsRefusedByTheRequests
     awaitTask(tokenStore->saveTokens({u"ya29.token"_s, std::nullopt, QDateTime::currentDateTimeUtc().addSecs(3600),
                                       std::nullopt, std::nullopt}));
     GoogleOAuthClient oauthClient = makeOAuthClient();
-    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(),
+                                  quickRetries());
 
     try {
         awaitTask(driveClient.uploadFile(requestFor(u"data.csv"_s, "a\n")));
@@ -208,7 +212,8 @@ TEST_F(SecureRouteTest, TheUploadTakesTheProxyThatQtsProxyFactoryAnswersForItsUr
     awaitTask(tokenStore->saveTokens({emulator.accessToken(), std::nullopt, QDateTime::currentDateTimeUtc().addSecs(3600),
                                       std::nullopt, std::nullopt}));
     GoogleOAuthClient oauthClient = makeOAuthClient();
-    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, quickRetries());
+    GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints, folderStore(),
+                                  quickRetries());
 
     const QByteArray content(3 * 1024 * 1024, 'x');
     const DriveUploadResult result = awaitTask(driveClient.uploadFile(requestFor(u"large.csv"_s, content)));

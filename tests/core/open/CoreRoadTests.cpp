@@ -54,7 +54,8 @@ protected:
 
     OpenOutcome open(const QUrl& url, OpenMode officeMode)
     {
-        GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints);
+        GoogleDriveClient driveClient(oauthClient, network, GoogleFileURLResolver(endpoints), endpoints,
+                                      DriveFolderStore::besideStateFile(stateStore.stateURL()));
         const OrvanePreferences preferences{officeMode, u"Opened from Mac"_s, true};
         WorkspaceOpenService service(FileRouter(), DriveFolderResolver{preferences.rootFolderName}, stateStore,
                                      driveClient);
