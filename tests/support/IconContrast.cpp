@@ -1,5 +1,8 @@
 #include "IconContrast.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <cmath>
 
 namespace orvane::testsupport {
@@ -16,6 +19,8 @@ double luminance(const QColor& color)
     return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
 }
 
+} // namespace
+
 double contrastRatio(const QColor& one, const QColor& other)
 {
     const double lighter = std::max(luminance(one), luminance(other));
@@ -23,16 +28,37 @@ double contrastRatio(const QColor& one, const QColor& other)
     return (lighter + 0.05) / (darker + 0.05);
 }
 
-// The pixel as it shows on the panel.
-QColor drawnOn(const QColor& pixel, const QColor& panel)
+QColor drawnOn(const QColor& color, const QColor& background)
 {
-    const double alpha = pixel.alphaF();
+    const double alpha = color.alphaF();
     const auto blend = [alpha](double top, double bottom) { return top * alpha + bottom * (1 - alpha); };
-    return QColor::fromRgbF(float(blend(pixel.redF(), panel.redF())), float(blend(pixel.greenF(), panel.greenF())),
-                            float(blend(pixel.blueF(), panel.blueF())));
+    return QColor::fromRgbF(float(blend(color.redF(), background.redF())),
+                            float(blend(color.greenF(), background.greenF())),
+                            float(blend(color.blueF(), background.blueF())));
 }
 
-} // namespace
+QColor dominantColor(const QImage& area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x)
+            ++counts[area.pixel(x, y)];
+    }
+    QRgb dominant = 0;
+    for (auto count = counts.constBegin(); count != counts.constEnd(); ++count)
+        dominant = count.value() > counts.value(dominant) ? count.key() : dominant;
+    return QColor::fromRgb(dominant);
+}
+
+double inkContrast(const QImage& area, const QColor& background)
+{
+    double farthest = 1;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x)
+            farthest = std::max(farthest, contrastRatio(QColor::fromRgb(area.pixel(x, y)), background));
+    }
+    return farthest;
+}
 
 double shareStandingOut(const QImage& icon, const QColor& panel, double minimumRatio)
 {

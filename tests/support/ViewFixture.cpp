@@ -1,5 +1,7 @@
 #include "ViewFixture.h"
 
+#include "IconContrast.h"
+
 #include <QTest>
 
 #include <algorithm>
@@ -109,6 +111,83 @@ void collectCutOffContent(QQuickItem* item, QList<Clipper> clippers, QStringList
         collectCutOffContent(child, clippers, cutOff);
 }
 
+// What an item adds to the opacity of what it holds.
+qreal effectiveOpacity(const QQuickItem* item)
+{
+    qreal opacity = 1;
+    for (; item; item = item->parentItem())
+        opacity *= item->opacity();
+    return opacity;
+}
+
+// What a piece of content is drawn on, read off the first and the last row
+// of its pixels, which glyphs and symbols rarely reach: the two differ where
+// it sits on a gradient, such as a button's.
+QList<QColor> backgroundsOf(const QImage& area)
+{
+    return {dominantColor(area.copy(0, 0, area.width(), 1)),
+            dominantColor(area.copy(0, area.height() - 1, area.width(), 1))};
+}
+
+// A text's glyphs are too thin at these sizes for their pixels to show their
+// colour whole: its colour is the one it is drawn in, over the background
+// its pixels show. A symbol's filled parts show its colour. The lower ratio
+// of the two backgrounds counts.
+double contrastOnPicture(const QQuickItem* item, const QImage& area)
+{
+    double lowest = 21;
+    for (const QColor& background : backgroundsOf(area)) {
+        if (item->inherits("QQuickImageBase")) {
+            lowest = std::min(lowest, inkContrast(area, background));
+            continue;
+        }
+        QColor ink = item->property("color").value<QColor>();
+        ink.setAlphaF(float(ink.alphaF() * effectiveOpacity(item)));
+        lowest = std::min(lowest, contrastRatio(drawnOn(ink, background), background));
+    }
+    return lowest;
+}
+
+// Texts at WCAG's level AA for body text, symbols at its level for shapes.
+void collectPoorContrast(QQuickItem* item, QRectF visibleArea, const QImage& picture, qreal pixelRatio,
+                         QStringList& poor)
+{
+    if (!item->isVisible() || item->opacity() <= 0 || !item->isEnabled())
+        return;
+    const QRectF rect = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+    if (item->clip())
+        visibleArea &= rect;
+    const QRectF shown = rect & visibleArea;
+    if (isContent(item) && !shown.isEmpty()) {
+        const QRect pixels =
+            QRectF(shown.topLeft() * pixelRatio, shown.size() * pixelRatio).toAlignedRect() & picture.rect();
+        const bool isSymbol = item->inherits("QQuickImageBase");
+        const double ratio = contrastOnPicture(item, picture.copy(pixels));
+        if (ratio < (isSymbol ? 3.0 : 4.5)) {
+            const QString what = isSymbol ? item->property("source").toString() : item->property("text").toString();
+            poor.append(u"%1 %2:1"_s.arg(what).arg(ratio, 0, 'f', 2));
+        }
+    }
+    for (QQuickItem* child : item->childItems())
+        collectPoorContrast(child, visibleArea, picture, pixelRatio, poor);
+}
+
+// While a modal sheet is open, what it covers is dimmed and out of reach:
+// only the sheet counts.
+QList<QQuickItem*> readableLayers(QQuickWindow& window)
+{
+    QList<QQuickItem*> sheets;
+    for (QQuickItem* layer : window.contentItem()->childItems()) {
+        if (!layer->inherits("QQuickOverlay"))
+            continue;
+        for (QQuickItem* popup : layer->childItems()) {
+            if (popup->inherits("QQuickPopupItem") && popup->isVisible())
+                sheets.append(popup);
+        }
+    }
+    return sheets.isEmpty() ? QList<QQuickItem*>{window.contentItem()} : sheets;
+}
+
 QQuickItem* findItem(QQuickItem* root, const QString& objectName)
 {
     if (root->objectName() == objectName)
@@ -190,6 +269,15 @@ QStringList ViewTest::cutOffContent(QQuickWindow& window)
     QStringList cutOff;
     collectCutOffContent(window.contentItem(), {Clipper{QRectF(0, 0, window.width(), window.height())}}, cutOff);
     return cutOff;
+}
+
+QStringList ViewTest::poorlyContrastedContent(QQuickWindow& window, const QImage& picture)
+{
+    QStringList poor;
+    for (QQuickItem* layer : readableLayers(window))
+        collectPoorContrast(layer, QRectF(0, 0, window.width(), window.height()), picture,
+                            window.effectiveDevicePixelRatio(), poor);
+    return poor;
 }
 
 void ViewTest::settle(QQuickWindow& window)

@@ -39,6 +39,12 @@ protected:
     // that scrolls may cut what it can still scroll to, while it shows its
     // scroll bar. One line per piece: what it shows, or its name.
     static QStringList cutOffContent(QQuickWindow& window);
+    // Visible texts that stand out from what they are drawn on by less than
+    // 4.5:1, and symbols by less than 3:1 (WCAG's levels for text and for
+    // shapes that carry meaning), measured on the window's picture. A
+    // disabled control's are exempt, as WCAG has them. One line per piece:
+    // what it shows, or its source, and the ratio.
+    static QStringList poorlyContrastedContent(QQuickWindow& window, const QImage& picture);
 
     std::unique_ptr<ViewEngine> engine;
     std::unique_ptr<WindowPresenter> mainWindow;

@@ -1,13 +1,20 @@
 import QtQuick
 
 // A symbol of Orvane's symbol library, by its name, painted in one colour,
-// size points square.
+// about size points square. Qt asks for the picture at the screen's pixel
+// density; the symbol takes the whole number of the screen's pixels that
+// comes nearest (15 points at scale 1.5 would be 22.5), and its pixels are
+// copied, not resampled, where a layout puts it between two pixels: either
+// would blur it.
 Image {
     property string name
     property color color: Theme.text
     property real size: 16
 
-    sourceSize: Qt.size(size, size)
+    readonly property real side: Math.round(size * Screen.devicePixelRatio) / Screen.devicePixelRatio
+
+    sourceSize: Qt.size(side, side)
     fillMode: Image.PreserveAspectFit
+    smooth: false
     source: name.length > 0 ? Theme.symbolSource(name, color) : ""
 }

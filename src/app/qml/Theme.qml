@@ -3,13 +3,17 @@ import QtQuick
 
 // The colours and type sizes of Orvane's windows, in one place. Text and
 // backgrounds follow the system palette; the tints are the ones every view
-// uses for good (green), attention (orange) and information (blue).
+// uses for good (green), attention (orange) and information (blue). Green
+// and orange texts and symbols sit on boxes of their own tint: a shade
+// darker on a light window and lighter on a dark one keeps them readable
+// there (4.5:1 at the least). Blue, the accent, is the same on both.
 QtObject {
     readonly property SystemPalette palette: SystemPalette { colorGroup: SystemPalette.Active }
+    readonly property bool isDark: windowBackground.hslLightness < 0.5
 
     readonly property color blue: "#007aff"
-    readonly property color green: "#1e9e45"
-    readonly property color orange: "#e67e00"
+    readonly property color green: isDark ? "#26c958" : "#156f31"
+    readonly property color orange: isDark ? "#ff9d26" : "#8f4e00"
     readonly property color accent: blue
 
     readonly property color text: palette.windowText

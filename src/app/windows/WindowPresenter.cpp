@@ -4,6 +4,7 @@
 #include "windows/ViewEngine.h"
 #include "windows/ViewRenderer.h"
 #include "windows/WindowFrameAutosave.h"
+#include "windows/WindowPalette.h"
 
 #include <QQuickView>
 #include <QScreen>
@@ -48,6 +49,7 @@ QQuickWindow& WindowPresenter::makeWindowIfNeeded()
     if (window_)
         return *window_;
     window_ = std::make_unique<QQuickView>(&engine_(), nullptr);
+    applyApplicationPalette(*window_);
     window_->setResizeMode(QQuickView::SizeRootObjectToView);
     window_->setSource(ViewEngine::viewURL(settings_.viewName));
     window_->setTitle(settings_.title);

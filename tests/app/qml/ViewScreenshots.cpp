@@ -1,9 +1,16 @@
+#include "IconContrast.h"
 #include "SampleRecords.h"
 #include "ViewFixture.h"
+#include "windows/SymbolLibrary.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPalette>
 #include <QQuickItem>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace orvane;
 using namespace orvane::testsupport;
@@ -14,9 +21,12 @@ using namespace Qt::StringLiterals;
 // that name gives) for people to look at. With ORVANE_SCREENSHOT_BESIDE
 // naming a folder of the same pictures made another way (say, by another
 // renderer), each is also written beside its namesake from there, into
-// "side-by-side", the other one on the right. Each also
-// checks that no text on it is cut short, and that nothing shown is cut off
-// by the window's edge or by the edge of the area it scrolls in.
+// "side-by-side", the other one on the right. Each also checks that no text
+// on it is cut short, that nothing shown is cut off by the window's edge or
+// by the edge of the area it scrolls in, and that every text and symbol on
+// it is readable. CTest runs them at scale 1, on dense screens
+// (QT_SCALE_FACTOR) and with a dark palette; each of those writes its
+// pictures into a folder of its own.
 namespace {
 
 // Visible texts that do not fit in their place.
@@ -30,6 +40,61 @@ void collectElidedTexts(QQuickItem* item, QStringList& elided)
         collectElidedTexts(child, elided);
 }
 
+void collectSymbols(QQuickItem* item, QList<QQuickItem*>& symbols)
+{
+    if (!item->isVisible())
+        return;
+    if (item->inherits("QQuickImageBase") && item->isEnabled() && item->property("source").toString().startsWith(u"image://symbol/"_s))
+        symbols.append(item);
+    for (QQuickItem* child : item->childItems())
+        collectSymbols(child, symbols);
+}
+
+// How much of a symbol's drawing each pixel covers, from 0 to 1: in a
+// picture, by how far its colour is from the background (the most common
+// colour of its top row) towards the ink (the colour farthest from that).
+QList<QList<double>> coverageShown(const QImage& picture)
+{
+    const QRgb background = dominantColor(picture.copy(0, 0, picture.width(), 1)).rgb();
+    const auto distance = [](QRgb one, QRgb other) {
+        return std::hypot(qRed(one) - qRed(other), qGreen(one) - qGreen(other), qBlue(one) - qBlue(other));
+    };
+    double inkDistance = 1;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            inkDistance = std::max(inkDistance, distance(picture.pixel(x, y), background));
+    }
+    QList<QList<double>> coverage(picture.height(), QList<double>(picture.width()));
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            coverage[y][x] = distance(picture.pixel(x, y), background) / inkDistance;
+    }
+    return coverage;
+}
+
+QList<QList<double>> coverageDrawn(const QImage& drawing)
+{
+    QList<QList<double>> coverage(drawing.height(), QList<double>(drawing.width()));
+    for (int y = 0; y < drawing.height(); ++y) {
+        for (int x = 0; x < drawing.width(); ++x)
+            coverage[y][x] = qAlpha(drawing.pixel(x, y)) / 255.0;
+    }
+    return coverage;
+}
+
+// How crisp a drawing's edges are: the coverage's steps between neighbouring
+// pixels, summed. Scaling a drawing up spreads each edge over more pixels in
+// smaller steps; the sum falls with it.
+double edgeSharpness(const QList<QList<double>>& coverage)
+{
+    double steps = 0;
+    for (qsizetype y = 0; y + 1 < coverage.size(); ++y) {
+        for (qsizetype x = 0; x + 1 < coverage[y].size(); ++x)
+            steps += std::pow(coverage[y][x + 1] - coverage[y][x], 2) + std::pow(coverage[y + 1][x] - coverage[y][x], 2);
+    }
+    return steps;
+}
+
 class ViewScreenshotTest : public ViewTest {
 protected:
     void save(QQuickWindow& window, const QString& name)
@@ -37,7 +102,8 @@ protected:
         settle(window);
         const QImage picture = window.grabWindow();
         ASSERT_FALSE(picture.isNull());
-        const QDir folder(qEnvironmentVariable("ORVANE_SCREENSHOT_DIR", QStringLiteral(ORVANE_SCREENSHOT_DIR)));
+        const QDir folder(qEnvironmentVariable("ORVANE_SCREENSHOT_DIR", QStringLiteral(ORVANE_SCREENSHOT_DIR))
+                          + variantFolder(window));
         ASSERT_TRUE(folder.mkpath(u"."_s));
         EXPECT_TRUE(picture.save(folder.filePath(name + u".png"_s)));
         if (qEnvironmentVariableIsSet("ORVANE_SCREENSHOT_BESIDE"))
@@ -46,6 +112,18 @@ protected:
         collectElidedTexts(window.contentItem(), elided);
         EXPECT_EQ(elided, QStringList()) << qPrintable(name);
         EXPECT_EQ(cutOffContent(window), QStringList()) << qPrintable(name);
+        EXPECT_EQ(poorlyContrastedContent(window, picture), QStringList()) << qPrintable(name);
+    }
+
+    // "", or "/scale-2", "/dark", "/scale-1.5-dark", ...
+    static QString variantFolder(const QQuickWindow& window)
+    {
+        QStringList variant;
+        if (window.effectiveDevicePixelRatio() != 1)
+            variant.append(u"scale-"_s + QString::number(window.effectiveDevicePixelRatio()));
+        if (QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5)
+            variant.append(u"dark"_s);
+        return variant.isEmpty() ? QString() : u'/' + variant.join(u'-');
     }
 
     static void saveBeside(const QImage& picture, const QDir& others, const QDir& folder, const QString& name)
@@ -114,6 +192,34 @@ protected:
         stateStore.saveRecords(records);
     }
 };
+
+// A symbol drawn for fewer pixels and scaled up to a dense screen is blurred:
+// its picture must be the symbol drawn for the screen's own pixels.
+TEST_F(ViewScreenshotTest, SymbolsAreDrawnForEveryPixelOfADenseScreen)
+{
+    makeViews();
+    QQuickWindow& window = showMainWindow();
+    const qreal pixelRatio = window.effectiveDevicePixelRatio();
+    if (pixelRatio == 1)
+        GTEST_SKIP() << "the screen has one pixel per point";
+    const QImage picture = window.grabWindow();
+    QList<QQuickItem*> symbols;
+    collectSymbols(window.contentItem(), symbols);
+    ASSERT_GE(symbols.size(), 5);
+
+    for (QQuickItem* symbol : symbols) {
+        const QString name = symbol->property("source").toString().section(u'/', 3, 3);
+        const QRectF rect = symbol->mapRectToScene(QRectF(0, 0, symbol->width(), symbol->height()));
+        const QRect pixels = QRectF(rect.topLeft() * pixelRatio, rect.size() * pixelRatio).toAlignedRect();
+        const double shown = edgeSharpness(coverageShown(picture.copy(pixels)));
+        const double sharp = edgeSharpness(coverageDrawn(SymbolLibrary::image(name, pixels.size(), Qt::black)));
+        const double scaledUp = edgeSharpness(coverageDrawn(SymbolLibrary::image(name, rect.size().toSize(), Qt::black)
+                                                                .scaled(pixels.size(), Qt::IgnoreAspectRatio,
+                                                                        Qt::SmoothTransformation)));
+        EXPECT_GT(shown, (sharp + scaledUp) / 2) << qPrintable(name) << " at " << pixels.width() << " pixels: " << shown
+                                                 << ", drawn for them " << sharp << ", scaled up " << scaledUp;
+    }
+}
 
 TEST_F(ViewScreenshotTest, OnboardingSteps)
 {

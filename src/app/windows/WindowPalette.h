@@ -1,0 +1,13 @@
+#pragma once
+
+class QQuickWindow;
+
+namespace orvane {
+
+// Gives a window's controls the desktop's colours. Qt Quick Controls'
+// styles carry palettes of their own, made before the desktop's were known,
+// and the controls would keep dark text on a dark desktop's window; a
+// palette set on the window comes before those.
+void applyApplicationPalette(QQuickWindow& window);
+
+} // namespace orvane
