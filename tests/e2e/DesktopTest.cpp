@@ -23,7 +23,7 @@ void DesktopTest::SetUp()
 {
     if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
         GTEST_SKIP() << "needs the private keyring of scripts/with-test-services";
-    desktop = std::make_unique<OrvaneDesktop>(emulator.rootUrl(), emulator.clientId());
+    desktop = std::make_unique<OrvaneDesktop>(emulator.rootUrl(), emulator.clientId(), displayServer());
 }
 
 std::optional<OAuthTokenSet> DesktopTest::storedTokens() const

@@ -17,6 +17,8 @@ namespace orvane::testsupport {
 class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // What shows the windows of the desktop SetUp makes.
+    virtual DisplayServer displayServer() const { return DisplayServer::x11; }
 
     // The sign-in Orvane keeps in the keyring for this emulator.
     std::optional<OAuthTokenSet> storedTokens() const;

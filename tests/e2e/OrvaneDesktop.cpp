@@ -18,7 +18,7 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-OrvaneDesktop::OrvaneDesktop(QUrl serviceRoot, QString clientId)
+OrvaneDesktop::OrvaneDesktop(QUrl serviceRoot, QString clientId, DisplayServer displayServer)
     : serviceRoot_(std::move(serviceRoot)), clientId_(std::move(clientId))
 {
     for (const QString& folder : {u"config/Orvane"_s, u"data"_s, u"runtime"_s, u"share"_s, u"files"_s})
@@ -27,6 +27,10 @@ OrvaneDesktop::OrvaneDesktop(QUrl serviceRoot, QString clientId)
     // As the desktop makes it: the user's alone.
     QFile(profile_.filePath(u"runtime"_s))
         .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (displayServer == DisplayServer::wayland)
+        compositor_ = std::make_unique<WaylandCompositor>(profile_.filePath(u"runtime"_s));
+    else
+        xServer_ = std::make_unique<VirtualDisplay>();
 }
 
 QProcessEnvironment OrvaneDesktop::environment() const
@@ -46,8 +50,18 @@ QProcessEnvironment OrvaneDesktop::environment() const
     environment.insert(u"XDG_CACHE_HOME"_s, profile_.filePath(u"cache"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, profile_.filePath(u"runtime"_s));
     environment.insert(u"XDG_DATA_DIRS"_s, profile_.filePath(u"share"_s));
-    environment.insert(u"DISPLAY"_s, display_.name());
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    if (compositor_) {
+        environment.remove(u"DISPLAY"_s);
+        environment.insert(u"WAYLAND_DISPLAY"_s, WaylandCompositor::socketName());
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"wayland"_s);
+        // The headless compositor has no seat, which no desktop lacks, and
+        // Qt 6.4's Wayland text input reads the missing seat and crashes:
+        // text input as on X11 instead.
+        environment.insert(u"QT_IM_MODULE"_s, u"compose"_s);
+    } else {
+        environment.insert(u"DISPLAY"_s, xServer_->name());
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    }
     environment.insert(u"QT_LOGGING_RULES"_s, u"orvane.activity=true"_s);
     environment.insert(u"BROWSER"_s, QStringLiteral(ORVANE_RECORDING_BROWSER_PATH));
     environment.insert(u"ORVANE_TEST_BROWSER_LOG"_s, browserFolder_.filePath(u"browser.log"_s));

@@ -2,6 +2,7 @@
 
 #include "OrvaneProcess.h"
 #include "VirtualDisplay.h"
+#include "WaylandCompositor.h"
 
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -11,14 +12,17 @@
 
 namespace orvane::testsupport {
 
-// A desktop for the real orvane executable: an X server of its own, a user
-// profile (settings, data and runtime folders) in a temporary folder, and
+// What a desktop's windows are shown by.
+enum class DisplayServer { x11, wayland };
+
+// A desktop for the real orvane executable: an X server (or a Wayland
+// compositor) of its own, a user profile (settings, data and runtime folders) in a temporary folder, and
 // $BROWSER pointing at a script that records each page it is given and
 // completes Google sign-in. The Secret Service is the session bus's.
 class OrvaneDesktop {
 public:
     // Orvane is pointed at the Google stand-in at serviceRoot, registered as clientId.
-    OrvaneDesktop(QUrl serviceRoot, QString clientId);
+    OrvaneDesktop(QUrl serviceRoot, QString clientId, DisplayServer displayServer = DisplayServer::x11);
 
     QProcessEnvironment environment() const;
     std::unique_ptr<OrvaneProcess> start(const QStringList& arguments = {}) const;
@@ -42,7 +46,8 @@ public:
 private:
     QTemporaryDir profile_;
     QTemporaryDir browserFolder_;
-    VirtualDisplay display_;
+    std::unique_ptr<VirtualDisplay> xServer_;
+    std::unique_ptr<WaylandCompositor> compositor_;
     QUrl serviceRoot_;
     QString clientId_;
 };

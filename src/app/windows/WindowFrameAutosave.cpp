@@ -3,19 +3,31 @@
 #include "model/ActivityLog.h"
 #include "support/SettingsSync.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 #include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace orvane {
 
 WindowFrameAutosave::WindowFrameAutosave(QWindow& window, QString name, QSettings& defaults)
     : QObject(&window), window_(window), name_(std::move(name)), defaults_(defaults)
 {
-    if (const std::optional<QRect> frame = savedFrame(defaults_, name_))
-        window_.setGeometry(*frame);
-    for (const auto changed : {&QWindow::xChanged, &QWindow::yChanged, &QWindow::widthChanged, &QWindow::heightChanged})
+    const std::optional<QRect> frame = savedFrame(defaults_, name_);
+    QList<void (QWindow::*)(int)> changes{&QWindow::widthChanged, &QWindow::heightChanged};
+    if (QGuiApplication::platformName().startsWith(u"wayland"_s)) {
+        keptPosition_ = frame ? frame->topLeft() : window_.position();
+        if (frame)
+            window_.resize(frame->size());
+    } else {
+        if (frame)
+            window_.setGeometry(*frame);
+        changes << &QWindow::xChanged << &QWindow::yChanged;
+    }
+    for (const auto changed : changes)
         connect(&window_, changed, this, [this] {
-            frame_ = window_.geometry();
+            frame_ = QRect(keptPosition_.value_or(window_.position()), window_.size());
             saveTimer_.start();
         });
     saveTimer_.setSingleShot(true);
