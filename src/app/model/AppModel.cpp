@@ -9,6 +9,7 @@
 #include "signin/OAuthTokenExchangeError.h"
 #include "tokens/OAuthTokenStoring.h"
 #include "model/OpenURLsNotification.h"
+#include "model/RequestSignIn.h"
 #include "open/WorkspaceOpenService.h"
 #include "state/PrivateFolders.h"
 
@@ -308,13 +309,14 @@ QCoro::Task<> AppModel::doOpenFiles(QList<QUrl> fileURLs)
         showMainWindow();
         co_return;
     }
+    const auto signInFailure = std::make_shared<std::exception_ptr>();
     for (const QUrl& fileURL : fileURLs)
-        co_await doOpenFile(fileURL);
+        co_await doOpenFile(fileURL, signInFailure);
 }
 
 void AppModel::openFile(const QUrl& fileURL)
 {
-    doOpenFile(fileURL);
+    doOpenFile(fileURL, std::make_shared<std::exception_ptr>());
 }
 
 QCoro::Task<> AppModel::waitForTurnToOpen()
@@ -324,7 +326,7 @@ QCoro::Task<> AppModel::waitForTurnToOpen()
     isOpenUnderWay_ = true;
 }
 
-QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
+QCoro::Task<> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure)
 {
     const OpenWork work(*this);
     co_await waitForTurnToOpen();
@@ -336,10 +338,13 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL)
     isCancellingOpen_ = false;
     bool accessExpired = false;
     try {
+        if (*signInFailure)
+            std::rethrow_exception(*signInFailure);
         const std::shared_ptr<GoogleOAuthClient> oauthClient = makeOAuthClient();
         // A fresh Drive client and service for every file; the OAuth client
         // runs the browser sign-in from here when no usable token is stored.
-        GoogleDriveClient driveClient(*oauthClient, services_.networkAccessManager,
+        RequestSignIn access(*oauthClient, signInPagesShown_, *signInFailure);
+        GoogleDriveClient driveClient(access, services_.networkAccessManager,
                                       GoogleFileURLResolver(services_.endpoints), services_.endpoints,
                                       DriveFolderStore::besideStateFile(services_.paths.defaultStateFileURL()), retryPolicy_,
                                       openAbort_, [this, name](const UploadProgress& progress) {
@@ -429,10 +434,14 @@ std::shared_ptr<GoogleOAuthClient> AppModel::makeOAuthClient()
     OAuthConfiguration configuration = OAuthConfiguration::load(
         services_.environment, services_.paths.defaultOAuthClientConfigURL(), services_.bundle);
     // The client may outlive a disconnect while a sign-in runs; it reaches the
-    // browser through its own copy.
+    // browser, and counts its consent pages, through its own copies.
     oauthClient_ = std::make_shared<GoogleOAuthClient>(
         std::move(configuration), services_.tokenStore, services_.networkAccessManager,
-        [browser = browser_](const QUrl& url) { browser.open(url); }, services_.endpoints,
+        [browser = browser_, pagesShown = signInPagesShown_](const QUrl& url) {
+            ++*pagesShown;
+            browser.open(url);
+        },
+        services_.endpoints,
         &QDateTime::currentDateTimeUtc, retryPolicy_);
     return oauthClient_;
 }
@@ -496,7 +505,7 @@ QCoro::Task<> AppModel::doOpenSampleCSV()
         setLastError(friendlyError(error));
         co_return;
     }
-    co_await doOpenFile(sampleURL);
+    co_await doOpenFile(sampleURL, std::make_shared<std::exception_ptr>());
     if (!lastError_)
         setDidOpenSampleFile(true);
 }

@@ -250,7 +250,10 @@ private:
     // while the first upload runs) must not upload it twice, nor start two
     // browser sign-ins.
     QCoro::Task<> waitForTurnToOpen();
-    QCoro::Task<> doOpenFile(QUrl fileURL);
+    // The error of a request's failed sign-in, shared by its files: once
+    // set, the request's later files end with it without a consent page.
+    using RequestSignInFailure = std::shared_ptr<std::exception_ptr>;
+    QCoro::Task<> doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure);
     void takeUploadProgress(const QString& fileName, const UploadProgress& progress);
     void endUpload();
     QCoro::Task<> doConnectGoogle();
@@ -288,6 +291,8 @@ private:
     QTimer uploadShowTimer_;
     bool isUploadShown_ = false;
     std::shared_ptr<GoogleOAuthClient> oauthClient_;
+    // Consent pages shown so far; shared with the OAuth client's opener.
+    std::shared_ptr<int> signInPagesShown_ = std::make_shared<int>(0);
     std::function<void()> showMainWindowHandler_;
     std::function<void()> showPreferencesWindowHandler_;
 

@@ -251,3 +251,43 @@ TEST_F(AppModelClientSecretTest, SecretFromTheEnvironmentIsSent)
 }
 
 } // namespace
+
+// The emulator shows its consent page, answered as the test says.
+class AppModelConsentTest : public AppModelTest {
+protected:
+    AppModelConsentTest() : AppModelTest({.autoApprove = false}) {}
+};
+
+// Five files opened while disconnected, the first page declined: one page
+// for the request, and every file ends with the same message at once.
+TEST_F(AppModelConsentTest, ADeclinedSignInEndsTheRestOfItsRequestWithTheSameErrorAndNoOtherPage)
+{
+    signInBrowser.setDecision(ScriptedBrowser::Decision::Deny);
+    makeModel();
+    QStringList errors;
+    QObject::connect(model.get(), &AppModel::lastErrorChanged, [this, &errors] {
+        if (model->lastError())
+            errors.append(*model->lastError());
+    });
+    const QUrl first = writeFile(u"first.csv"_s, "a\n1\n");
+    const QUrl second = writeFile(u"second.csv"_s, "b\n2\n");
+    const QUrl third = writeFile(u"third.csv"_s, "c\n3\n");
+
+    model->openFiles({first, second, third});
+    ASSERT_TRUE(waitUntil([this] { return statuses.size() == 6 && !model->isOpening(); }));
+
+    EXPECT_EQ(statuses, (QStringList{u"Opening first.csv..."_s, u"Could not open first.csv"_s,
+                                     u"Opening second.csv..."_s, u"Could not open second.csv"_s,
+                                     u"Opening third.csv..."_s, u"Could not open third.csv"_s}));
+    EXPECT_EQ(errors, QStringList(3, u"The Google OAuth callback could not be read."_s));
+    EXPECT_EQ(signInBrowser.visits().size(), 1);
+    EXPECT_EQ(browserCalls.size(), 1) << "the consent page, and no Google page";
+    EXPECT_EQ(uploadCount(), 0);
+
+    // The next request asks again, and this time the user allows.
+    signInBrowser.setDecision(ScriptedBrowser::Decision::Allow);
+    model->openFiles({second});
+    ASSERT_TRUE(waitUntil([this] { return statuses.size() == 8 && !model->isOpening(); }));
+    EXPECT_EQ(statuses.last(), u"Uploaded and opened second.csv"_s);
+    EXPECT_EQ(signInBrowser.visits().size(), 2);
+}
