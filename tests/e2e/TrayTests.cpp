@@ -109,8 +109,26 @@ TEST_F(TrayTest, TheItemRegistersNamedOrvaneAndItsIconShowsOnDarkAndLightPanels)
             saveOnPanel(picture, QColor(0xf6, 0xf5, 0xf4), u"tray-icon-on-light-panel"_s);
         }
     }
-    // Set up and started without files, Orvane stays in the tray.
-    EXPECT_FALSE(orvane->waitForLine(u"Showing window"_s, 1500ms)) << orvane->output().toStdString();
+}
+
+// Started from the applications menu, Orvane shows its window even with a
+// tray; only the session's start at login (--background) stays in the tray.
+TEST_F(TrayTest, AStartWithoutFilesShowsTheWindowAndOnlyABackgroundStartStaysInTheTray)
+{
+    const auto inBackground = startInTray({u"--background"_s});
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(inBackground->waitForLine(u"Showing window"_s, 1500ms)) << inBackground->output().toStdString();
+
+    // A second start with the session leaves the running Orvane as it is.
+    EXPECT_EQ(desktop->start({u"--background"_s})->waitForExit(), 0);
+    EXPECT_FALSE(inBackground->waitForLine(u"Showing window"_s, 1000ms)) << inBackground->output().toStdString();
+
+    item->click(item->menuEntry(u"Quit Orvane"_s));
+    ASSERT_EQ(inBackground->waitForExit(), 0) << inBackground->output().toStdString();
+
+    const auto fromTheMenu = desktop->start();
+    EXPECT_TRUE(fromTheMenu->waitForLine(u"Showing window: Orvane"_s)) << fromTheMenu->output().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return watcher.items().size() == 2; }, 10'000)) << "and its tray item";
 }
 
 TEST_F(TrayTest, WithOrvanesIconThemeInstalledTheItemNamesItsSymbolicIcon)

@@ -60,6 +60,8 @@ LauncherCommandLine LauncherCommandLine::parse(const QStringList& arguments)
             helpAsked = true;
         else if (argument == u"--version"_s)
             versionAsked = true;
+        else if (argument == backgroundOption)
+            commandLine.inBackground = true;
         else if (commandLine.unknownOption.isEmpty())
             commandLine.unknownOption = argument;
     }
@@ -70,7 +72,7 @@ LauncherCommandLine LauncherCommandLine::parse(const QStringList& arguments)
     else if (versionAsked)
         commandLine.request = Request::showVersion;
     if (commandLine.request != Request::openFiles)
-        commandLine.files.clear();
+        commandLine = {.request = commandLine.request, .unknownOption = commandLine.unknownOption};
     return commandLine;
 }
 
@@ -89,14 +91,19 @@ changed since is not uploaded again: its Google file opens.
 
 If Orvane is already running, it takes the files over. Without a FILE, Orvane
 shows its window; on the first start, it walks you through connecting Google.
+With --background and no FILE, Orvane starts in the tray without its window
+(as it does at login when "Start Orvane when you log in" is on in its
+preferences), or leaves a running Orvane as it is. Where the desktop has no
+tray, or setup is not finished, the window shows all the same.
 
 File types: %1
 
 Options:
-  -h, --help     show this help and exit
-      --version  show the version and exit
-  --             take every later argument as a FILE, even one beginning
-                 with "-"
+      --background  without a FILE, start in the tray without a window
+  -h, --help        show this help and exit
+      --version     show the version and exit
+  --                take every later argument as a FILE, even one beginning
+                    with "-"
 
 Connecting to Google:
   Orvane signs in with an OAuth client of type "Desktop app" that you create

@@ -12,6 +12,10 @@ namespace orvane {
 struct LauncherCommandLine {
     enum class Request { openFiles, showHelp, showVersion, usageError };
 
+    // Starts Orvane in the tray without its window, as the session does at
+    // login. The launcher hands it to the application as its one argument.
+    static inline const QString backgroundOption = QStringLiteral("--background");
+
     // The exit status of a command line that makes no sense, as for other
     // command-line tools.
     static constexpr int usageErrorStatus = 2;
@@ -19,6 +23,8 @@ struct LauncherCommandLine {
     Request request = Request::openFiles;
     // The files as given, in order; relative ones are still relative.
     QStringList files;
+    // --background: without files, a start that shows no window.
+    bool inBackground = false;
     // The argument that made it a usage error.
     QString unknownOption;
 

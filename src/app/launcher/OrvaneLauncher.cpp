@@ -21,8 +21,8 @@ using namespace orvane;
 // files over, which needs none of the GUI libraries the application loads:
 // so this small program does that, and starts the application only when no
 // Orvane runs. It replaces itself with the application, which gets the
-// files as absolute paths, so none reads as an option, and decides again
-// (another start may have won meanwhile).
+// files as absolute paths, so none reads as an option (or --background
+// alone), and decides again (another start may have won meanwhile).
 int main(int argc, char** argv)
 {
     QByteArray application;
@@ -42,11 +42,19 @@ int main(int argc, char** argv)
         }
         InstanceHandOver handOver(InstanceAddress::of(processEnvironment()),
                                   InstanceRequest::fromArguments(commandLine.files, QDir::currentPath()));
-        if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOver()))
-            return *exitStatus;
+        // A start in the background asks nothing of a running Orvane (a
+        // request without files would bring its window forward): the
+        // application finds it running and ends.
+        const bool startsInBackground = commandLine.inBackground && commandLine.files.isEmpty();
+        if (!startsInBackground) {
+            if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOver()))
+                return *exitStatus;
+        }
         const QDir launcherFolder(QCoreApplication::applicationDirPath());
         application = QFile::encodeName(
             QDir::cleanPath(launcherFolder.filePath(QStringLiteral(ORVANE_APPLICATION_FROM_LAUNCHER))));
+        if (startsInBackground)
+            applicationArguments.append(QFile::encodeName(LauncherCommandLine::backgroundOption));
         for (const QUrl& file : handOver.notHandedOver().fileURLs)
             applicationArguments.append(QFile::encodeName(file.toLocalFile()));
     }

@@ -102,9 +102,10 @@ void OrvaneApp::runLaunchCheck()
         return;
     if (!model_.hasCompletedOnboarding())
         model_.showOnboardingIfSetupIsIncomplete();
-    // Once set up, an Orvane with a tray item lives there (started with the
-    // session, say) until the user asks for its window.
-    else if (services_.hasSystemTray)
+    // Started with the session: once set up, it waits in the tray until the
+    // user asks for its window. Without a tray, a hidden Orvane could not be
+    // reached at all.
+    else if (services_.startsInBackground && services_.hasSystemTray)
         return;
     mainWindow_.bringForward();
 }

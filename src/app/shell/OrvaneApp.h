@@ -35,6 +35,9 @@ struct OrvaneAppServices {
     // Whether the desktop shows tray items; without one the main window
     // carries the menu and the application ends with its last window.
     bool hasSystemTray;
+    // Started with `orvane --background` (the session's start at login):
+    // once set up, an Orvane with a tray item starts there without a window.
+    bool startsInBackground = false;
     std::function<void()> quit;
     // How long the windows' views are kept once no window is shown.
     std::chrono::milliseconds viewReleaseDelay = ViewReleasePolicy::idleDelay;
@@ -49,8 +52,8 @@ struct OrvaneAppServices {
 // The running application: the stores, the one model, the tray item with
 // its menu and the two windows, made once at launch and kept until quit.
 // Half a second after launch it brings the main window forward, unless the
-// process was started to open files, or it has a tray item and setup is
-// complete.
+// process was started to open files, or in the background with a tray item
+// once setup is complete.
 class OrvaneApp {
 public:
     static constexpr std::chrono::milliseconds launchCheckDelay{500};
@@ -72,7 +75,7 @@ public:
 private:
     // Run once by the timer started at launch: onboarding while setup is
     // incomplete, and the main window in front, unless files were handed over
-    // or the tray item is Orvane's place once set up.
+    // or a start in the background has the tray item to live in.
     void runLaunchCheck();
     ViewEngine& viewEngine();
     void releaseViews();

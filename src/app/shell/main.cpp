@@ -1,5 +1,6 @@
 #include "instance/InstanceHandOver.h"
 #include "instance/InstanceLock.h"
+#include "launcher/LauncherCommandLine.h"
 #include "model/ActivityLog.h"
 #include "shell/AppDelegate.h"
 #include "shell/DesktopPlatform.h"
@@ -32,8 +33,15 @@ int main(int argc, char** argv)
     // Decided before the GUI is made, so that a burst of starts makes one GUI
     // process: the others hand their files to it and end.
     const InstanceAddress address = InstanceAddress::of(processEnvironment());
+    // The launcher passes --background alone, never with files.
+    const bool startsInBackground = argc == 2 && QString::fromLocal8Bit(argv[1]) == LauncherCommandLine::backgroundOption;
+    const InstanceRequest launchRequest =
+        startsInBackground ? InstanceRequest() : InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath());
+    // Started with the session while Orvane runs already: it stays as it is.
+    if (startsInBackground && InstanceLock::isHeld(address.lockPath))
+        return 0;
     InstanceLock lock(address.lockPath);
-    InstanceHandOver handOver(address, InstanceRequest::fromCommandLine(argc, argv, QDir::currentPath()));
+    InstanceHandOver handOver(address, launchRequest);
     if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOverOrLock(lock)))
         return *exitStatus;
 
@@ -52,6 +60,7 @@ int main(int argc, char** argv)
     applyApplicationAppearance();
     QSettings defaults(u"Orvane"_s, u"Orvane"_s);
     OrvaneAppServices services = OrvaneAppServices::standard(defaults);
+    services.startsInBackground = startsInBackground;
     // Files handed over from now on would be lost: their senders start a
     // new Orvane instead.
     services.quit = [&platform] {

@@ -28,6 +28,14 @@ TEST(LauncherCommandLineParsing, FilesKeepTheirOrderAndEverythingAfterDoubleDash
     EXPECT_EQ(commandLine.files, (QStringList{u"report.csv"_s, u"-"_s, u"-notes.csv"_s, u"--help"_s, u"--"_s}));
 }
 
+TEST(LauncherCommandLineParsing, BackgroundIsAnOptionAnywhereBeforeDoubleDashAndHelpWinsOverIt)
+{
+    EXPECT_EQ(LauncherCommandLine::parse({u"--background"_s}), LauncherCommandLine{.inBackground = true});
+    EXPECT_EQ(LauncherCommandLine::parse({u"report.csv"_s, u"--background"_s, u"--"_s, u"--background"_s}),
+              (LauncherCommandLine{.files = {u"report.csv"_s, u"--background"_s}, .inBackground = true}));
+    EXPECT_EQ(LauncherCommandLine::parse({u"--background"_s, u"--help"_s}), LauncherCommandLine{.request = Request::showHelp});
+}
+
 TEST(LauncherCommandLineParsing, HelpWinsOverVersionAndOpensNoFile)
 {
     EXPECT_EQ(LauncherCommandLine::parse({u"report.csv"_s, u"--version"_s, u"-h"_s}),
@@ -53,7 +61,7 @@ TEST(LauncherHelp, NamesEveryFileTypeTheEnvironmentVariablesAndWhereTheClientFil
     EXPECT_TRUE(help.startsWith(u"Usage: orvane [FILE]...\n"_s));
     for (const QString& expected :
          {u"File types: .csv .tsv .xls .xlsx .xlsm .doc .docx .ppt .pptx\n"_s, u"  -h, --help "_s,
-          u"      --version "_s, u"    ORVANE_GOOGLE_CLIENT_ID "_s, u"    ORVANE_GOOGLE_CLIENT_SECRET "_s,
+          u"      --version "_s, u"      --background "_s, u"    ORVANE_GOOGLE_CLIENT_ID "_s, u"    ORVANE_GOOGLE_CLIENT_SECRET "_s,
           u"  ORVANE_GOOGLE_SERVICE_ROOT "_s, u"    /home/aki/.local/share/Orvane/oauth-client.json\n"_s,
           u"    /usr/share/orvane/GoogleOAuth.json\n"_s, u"https://www.googleapis.com/auth/drive.file"_s})
         EXPECT_TRUE(help.contains(expected)) << expected.toStdString();

@@ -16,7 +16,7 @@ namespace {
 
 class OrvaneAppTest : public ViewTest {
 protected:
-    OrvaneApp& launch(bool hasSystemTray = false)
+    OrvaneApp& launch(bool hasSystemTray = false, bool startsInBackground = false)
     {
         AppDelegate(tracker, notification).applicationDidFinishLaunching();
         app = std::make_unique<OrvaneApp>(OrvaneAppServices{
@@ -28,6 +28,7 @@ protected:
             .openInBrowser = [this](const QUrl& url) { browserCalls.append(url); },
             .copyToClipboard = [this](const QString& text) { clipboard.append(text); },
             .hasSystemTray = hasSystemTray,
+            .startsInBackground = startsInBackground,
             .quit =
                 [this] {
                     ++quitRequests;
@@ -219,18 +220,37 @@ TEST_F(OrvaneAppTest, WithoutATrayAnOpenThatIsUnderWayIsFinishedBeforeQuitting)
     EXPECT_EQ(statusAtQuit, u"Uploaded and opened report.csv"_s);
 }
 
-TEST_F(OrvaneAppTest, WithATrayASetUpOrvaneStartsWithoutAWindowAndItsWindowHasNoMenuButton)
+TEST_F(OrvaneAppTest, WithATrayASetUpOrvaneStartsWithItsWindowAndOnlyInTheBackgroundWithout)
 {
     OrvaneApp& orvane = launch(true);
     ASSERT_TRUE(waitUntil([&orvane] { return !orvane.isLaunchCheckPending(); }));
-    EXPECT_FALSE(orvane.mainWindow().isVisible());
-
-    orvane.model().showMainWindow();
+    ASSERT_TRUE(orvane.mainWindow().isVisible()) << "a start from the applications menu shows Orvane";
     QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     settle(window);
+    EXPECT_FALSE(item(window, u"windowMenuButton"_s)->isVisible()) << "the tray has the menu";
+    EXPECT_FALSE(orvane.model().isShowingOnboarding());
+    app.reset();
 
-    EXPECT_FALSE(item(window, u"windowMenuButton"_s)->isVisible());
+    OrvaneApp& inBackground = launch(true, true);
+    ASSERT_TRUE(waitUntil([&inBackground] { return !inBackground.isLaunchCheckPending(); }));
+    EXPECT_FALSE(inBackground.mainWindow().isVisible());
+}
+
+// A hidden Orvane without a tray, or one not set up, would leave the user
+// nothing to click.
+TEST_F(OrvaneAppTest, InTheBackgroundWithoutATrayOrBeforeSetupTheWindowShowsAllTheSame)
+{
+    OrvaneApp& withoutTray = launch(false, true);
+    ASSERT_TRUE(waitUntil([&withoutTray] { return !withoutTray.isLaunchCheckPending(); }));
+    EXPECT_TRUE(withoutTray.mainWindow().isVisible());
+    app.reset();
+
+    setPreferences({.hasCompletedOnboarding = false});
+    OrvaneApp& notSetUp = launch(true, true);
+    ASSERT_TRUE(waitUntil([&notSetUp] { return !notSetUp.isLaunchCheckPending(); }));
+    EXPECT_TRUE(notSetUp.mainWindow().isVisible());
+    EXPECT_TRUE(notSetUp.model().isShowingOnboarding());
 }
 
 // In the tray for hours, Orvane should not keep what only windows need.
