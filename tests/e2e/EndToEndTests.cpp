@@ -124,6 +124,28 @@ TEST_F(EndToEndTest, FileOpenedWhileOrvaneRunsIsHandedOverAndAnUnchangedOneReuse
     EXPECT_EQ(calls.count(sheetsPage()), 2) << calls.join(u'\n').toStdString();
 }
 
+TEST_F(EndToEndTest, OpensOneAfterTheOtherWhileDrivesSearchLagsMakeOneFolderOfEachName)
+{
+    desktop->completeOnboarding();
+    storeSignIn();
+    // Drive's search shows none of the folders Orvane makes during the test.
+    emulator.lagSearchBehind(std::chrono::minutes(10));
+    for (const auto& [name, content] : {std::pair{u"one.csv"_s, "1\n"_ba}, std::pair{u"two.xlsx"_s, "PK"_ba},
+                                        std::pair{u"three.csv"_s, "3\n"_ba}}) {
+        // Without a tray every open is a new Orvane.
+        const auto orvane = start({writeFile(name, content)});
+        ASSERT_EQ(orvane->waitForExit(), 0) << orvane->output().toStdString();
+        EXPECT_TRUE(orvane->output().contains(u"Status: Uploaded and opened "_s + name)) << orvane->output().toStdString();
+    }
+    QStringList folders;
+    for (const EmulatedDriveItem& item : emulator.files()) {
+        if (item.isFolder())
+            folders.append(item.name);
+    }
+    EXPECT_EQ(folders, (QStringList{u"Opened from Mac"_s, u"CSV Imports"_s, u"Sheets"_s}));
+    EXPECT_EQ(emulator.files().size(), 6);
+}
+
 TEST_F(EndToEndTest, FailedUploadSaysSoAndLeavesTheStateFileAsItWas)
 {
     desktop->completeOnboarding();
