@@ -26,6 +26,11 @@ QJsonObject asObject(const DriveFile& file)
     insertPresent(object, "id"_L1, file.id);
     insertPresent(object, "name"_L1, file.name);
     insertPresent(object, "webViewLink"_L1, file.webViewLink);
+    insertPresent(object, "mimeType"_L1, file.mimeType);
+    if (!file.parents.isEmpty())
+        object.insert("parents"_L1, QJsonArray::fromStringList(file.parents));
+    if (file.trashed)
+        object.insert("trashed"_L1, *file.trashed);
     return object;
 }
 
