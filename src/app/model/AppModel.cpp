@@ -272,6 +272,12 @@ QCoro::Task<> AppModel::doLoadConnectionState()
         setConnected(hasStoredTokens);
 }
 
+QString AppModel::localStateNote() const
+{
+    const QString stateFile = services_.paths.defaultStateFileURL().toLocalFile();
+    return services_.platformTexts.localStateNote(QFileInfo(stateFile).absolutePath());
+}
+
 void AppModel::receiveOpenURLs(const QList<QUrl>& urls)
 {
     // The notification itself carries these URLs; taking them from the
@@ -326,7 +332,7 @@ QCoro::Task<> AppModel::waitForTurnToOpen()
     isOpenUnderWay_ = true;
 }
 
-QCoro::Task<> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure)
+QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure)
 {
     const OpenWork work(*this);
     co_await waitForTurnToOpen();
@@ -337,6 +343,7 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFail
     openAbort_ = AbortSignal();
     isCancellingOpen_ = false;
     bool accessExpired = false;
+    bool isOpened = false;
     try {
         if (*signInFailure)
             std::rethrow_exception(*signInFailure);
@@ -360,6 +367,7 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFail
         refreshRecentFiles();
         decideConnected(true);
         browser_.open(outcome.record().openURL);
+        isOpened = true;
         setStatusMessage((outcome.didUpload() ? u"Uploaded and opened "_s : u"Opened existing Google file for "_s)
                          + name);
     } catch (const std::exception& error) {
@@ -377,6 +385,7 @@ QCoro::Task<> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signInFail
     setOpening(false);
     isOpenUnderWay_ = false;
     Q_EMIT openEnded();
+    co_return isOpened;
 }
 
 void AppModel::abortOpen()
@@ -505,8 +514,8 @@ QCoro::Task<> AppModel::doOpenSampleCSV()
         setLastError(friendlyError(error));
         co_return;
     }
-    co_await doOpenFile(sampleURL, std::make_shared<std::exception_ptr>());
-    if (!lastError_)
+    // A cancel sets no error, and yet nothing was opened.
+    if (co_await doOpenFile(sampleURL, std::make_shared<std::exception_ptr>()))
         setDidOpenSampleFile(true);
 }
 

@@ -114,6 +114,9 @@ class AppModel final : public QObject {
     Q_PROPERTY(int uploadPercent READ uploadPercent NOTIFY uploadChanged)
     Q_PROPERTY(QString uploadTimeLeft READ uploadTimeLeft NOTIFY uploadChanged)
     Q_PROPERTY(QString uploadTitle READ uploadTitle NOTIFY uploadChanged)
+    // Where the records are kept (this Orvane's data folder, a stand-in's
+    // own), as the preferences window says it.
+    Q_PROPERTY(QString localStateNote READ localStateNote CONSTANT)
 
 public:
     static constexpr qsizetype recentRecordsLimit = 12;
@@ -179,6 +182,7 @@ public:
     int uploadPercent() const { return uploadMeter_.percent(); }
     QString uploadTimeLeft() const { return uploadMeter_.timeLeft(); }
     QString uploadTitle() const { return uploadMeter_.title(); }
+    QString localStateNote() const;
 
     // Installed by the window layer: bring the main window to the front, show
     // the preferences window.
@@ -253,7 +257,9 @@ private:
     // The error of a request's failed sign-in, shared by its files: once
     // set, the request's later files end with it without a consent page.
     using RequestSignInFailure = std::shared_ptr<std::exception_ptr>;
-    QCoro::Task<> doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure);
+    // True once the file's Google page is handed to the browser; false when
+    // the open failed or was cancelled.
+    QCoro::Task<bool> doOpenFile(QUrl fileURL, RequestSignInFailure signInFailure);
     void takeUploadProgress(const QString& fileName, const UploadProgress& progress);
     void endUpload();
     QCoro::Task<> doConnectGoogle();

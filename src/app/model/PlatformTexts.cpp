@@ -1,5 +1,6 @@
 #include "model/PlatformTexts.h"
 
+#include <QDir>
 #include <QVariantMap>
 
 using namespace Qt::StringLiterals;
@@ -128,12 +129,14 @@ QVariantList PlatformTexts::doubleClickHelpSteps() const
     };
 }
 
-QString PlatformTexts::localStateNote() const
+QString PlatformTexts::localStateNote(const QString& stateFolder) const
 {
+    const QString home = QDir::homePath() + u'/';
+    const QString shownFolder = stateFolder.startsWith(home) ? u"~/"_s + stateFolder.mid(home.size()) : stateFolder;
     return said(u"Recent mappings are stored in Application Support. Tokens are stored in macOS Keychain, not in local "
                 u"JSON files."_s,
-                u"Recent mappings are stored in ~/.local/share/Orvane. Tokens are stored in the system keyring, not in "
-                u"local JSON files."_s);
+                u"Recent mappings are stored in %1. Tokens are stored in the system keyring, not in local JSON files."_s
+                    .arg(shownFolder));
 }
 
 } // namespace orvane

@@ -47,8 +47,9 @@ public:
     // The help sheet's steps, each a map with title and detail.
     QVariantList doubleClickHelpSteps() const;
 
-    // The preferences window.
-    QString localStateNote() const;
+    // The preferences window: where the records are kept, the user's home
+    // folder written "~".
+    QString localStateNote(const QString& stateFolder) const;
 
 private:
     QString said(const QString& onMacOS, const QString& onLinux) const;

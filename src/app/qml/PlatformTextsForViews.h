@@ -23,7 +23,6 @@ class PlatformTextsForViews final : public QObject {
     Q_PROPERTY(QString doubleClickHelpButton READ doubleClickHelpButton CONSTANT)
     Q_PROPERTY(QString doubleClickHelpTitle READ doubleClickHelpTitle CONSTANT)
     Q_PROPERTY(QVariantList doubleClickHelpSteps READ doubleClickHelpSteps CONSTANT)
-    Q_PROPERTY(QString localStateNote READ localStateNote CONSTANT)
 
 public:
     static PlatformTextsForViews* create(QQmlEngine* engine, QJSEngine*);
@@ -40,7 +39,6 @@ public:
     QString doubleClickHelpButton() const { return texts_.doubleClickHelpButton(); }
     QString doubleClickHelpTitle() const { return texts_.doubleClickHelpTitle(); }
     QVariantList doubleClickHelpSteps() const { return texts_.doubleClickHelpSteps(); }
-    QString localStateNote() const { return texts_.localStateNote(); }
 
 private:
     PlatformTexts texts_;

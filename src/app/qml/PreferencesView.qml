@@ -102,7 +102,7 @@ Rectangle {
 
                     FootnoteText {
                         objectName: "localStateNote"
-                        text: PlatformTexts.localStateNote
+                        text: AppModel.localStateNote
                     }
                 }
                 ErrorBanner {

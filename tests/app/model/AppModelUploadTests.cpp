@@ -91,7 +91,6 @@ TEST_F(AppModelUploadTest, CancelStopsTheUploadAtOnceEndsItsSessionRecordsNothin
     model->cancelUpload();
     ASSERT_TRUE(waitUntil([this] { return statuses.contains(u"Upload of export.csv cancelled"_s); }));
     EXPECT_LT(elapsed.elapsed(), 3000) << "stopped by the cancel, not by the stalled chunk";
-    EXPECT_EQ(model->lastError(), std::nullopt) << "a cancel is no error";
 
     ASSERT_TRUE(waitUntil([this] { return model->statusMessage() == u"Uploaded and opened next.csv"_s; }));
     const QList<LocalFileRecord> records = stateStore.loadRecords();
@@ -103,6 +102,22 @@ TEST_F(AppModelUploadTest, CancelStopsTheUploadAtOnceEndsItsSessionRecordsNothin
     EXPECT_EQ(statuses.mid(statuses.indexOf(u"Opening export.csv..."_s)),
               (QStringList{u"Opening export.csv..."_s, u"Upload of export.csv cancelled"_s, u"Opening next.csv..."_s,
                            u"Uploaded and opened next.csv"_s}));
+}
+
+// Nothing queued behind the cancel, so nothing else clears or sets the error.
+TEST_F(AppModelUploadTest, ACancelledSampleIsNoErrorAndLeavesTheSampleStepUnfinished)
+{
+    stallNextUpload(std::chrono::seconds(30), "POST");
+    model->openSampleCSV();
+    ASSERT_TRUE(waitUntil([this] { return model->isUploading(); }));
+
+    model->cancelUpload();
+    ASSERT_TRUE(waitUntil([this] { return !model->isOpening(); }));
+
+    EXPECT_EQ(model->statusMessage(), u"Upload of orvane-sample.csv cancelled"_s);
+    EXPECT_EQ(model->lastError(), std::nullopt) << "a cancel is no error";
+    EXPECT_FALSE(model->didOpenSampleFile()) << "nothing was opened";
+    EXPECT_TRUE(stateStore.loadRecords().isEmpty());
 }
 
 } // namespace

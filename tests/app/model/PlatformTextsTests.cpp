@@ -1,5 +1,6 @@
 #include "model/PlatformTexts.h"
 
+#include <QDir>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ QStringList everyText(const PlatformTexts& texts)
         texts.doubleClickSubtitle(),
         texts.doubleClickHelpButton(),
         texts.doubleClickHelpTitle(),
-        texts.localStateNote(),
+        texts.localStateNote(u"/srv/aki/Orvane"_s),
     };
     for (const QVariant& step : texts.doubleClickHelpSteps())
         all << step.toMap().value(u"title"_s).toString() << step.toMap().value(u"detail"_s).toString();
@@ -81,8 +82,13 @@ TEST(PlatformTextsTest, OnLinuxTheTextsNameTheFileManagerTheKeyringAndWhereTheMe
     const PlatformTexts withoutTray(Desktop::linux, MenuPlace::windowMenuButton);
 
     EXPECT_EQ(withTray.completeSetupBeforeOpeningFiles(), u"Complete setup before opening files from the file manager."_s);
-    EXPECT_EQ(withTray.localStateNote(),
+    EXPECT_EQ(withTray.localStateNote(QDir::homePath() + u"/.local/share/Orvane"_s),
               u"Recent mappings are stored in ~/.local/share/Orvane. Tokens are stored in the system keyring, not in local JSON files."_s);
+    EXPECT_EQ(withTray.localStateNote(u"/srv/aki/data/Orvane/stand-ins/127.0.0.1-8765"_s),
+              u"Recent mappings are stored in /srv/aki/data/Orvane/stand-ins/127.0.0.1-8765. Tokens are stored in the "
+              u"system keyring, not in local JSON files."_s);
+    EXPECT_EQ(withTray.localStateNote(QDir::homePath() + u"x/Orvane"_s).count(u'~'), 0)
+        << "only the home folder itself is written ~";
     EXPECT_EQ(withTray.readyToRevisitOnboarding(), u"Orvane is ready. You can revisit onboarding from the tray icon."_s);
     EXPECT_EQ(withoutTray.readyToRevisitOnboarding(), u"Orvane is ready. You can revisit onboarding from the Menu button."_s);
     EXPECT_TRUE(withTray.revisitOnboardingTip().startsWith(u"システムトレイの Orvane アイコンから「Onboarding」を選ぶと"_s));

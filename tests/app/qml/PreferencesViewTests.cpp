@@ -1,5 +1,7 @@
 #include "ViewFixture.h"
 
+#include <QFileInfo>
+
 using namespace orvane;
 using namespace orvane::testsupport;
 using namespace Qt::StringLiterals;
@@ -105,13 +107,14 @@ TEST_F(PreferencesViewTest, TheErrorBannerFollowsTheModelsError)
     EXPECT_FALSE(banner->isVisible());
 }
 
-TEST_F(PreferencesViewTest, TheLocalStateNoteNamesTheDataFolderAndTheSystemKeyring)
+TEST_F(PreferencesViewTest, TheLocalStateNoteNamesThisOrvanesDataFolderAndTheSystemKeyring)
 {
     QQuickWindow& window = showPreferences();
 
+    // The fixture's Orvane keeps its records in a temporary folder of its own.
     EXPECT_EQ(text(item(window, u"localStateNote"_s)),
-              u"Recent mappings are stored in ~/.local/share/Orvane. Tokens are stored in the system keyring, not in "
-              u"local JSON files."_s);
+              u"Recent mappings are stored in %1. Tokens are stored in the system keyring, not in local JSON files."_s
+                  .arg(QFileInfo(paths().defaultStateFileURL().toLocalFile()).absolutePath()));
 }
 
 TEST_F(PreferencesViewTest, TheWindowIsTitledPreferencesAndKeepsItsWidth)

@@ -140,8 +140,9 @@ TEST_F(OrvaneAppTest, ALaunchToOpenFilesMakesNoWindow)
     EXPECT_TRUE(waitUntil([this] { return quitRequests == 1; }));
 }
 
-// The file manager hands a file over just as the last open ends: the check
-// whether Orvane may quit, already on its way, must see the new request.
+// The file manager hands a file over just as the last open ends: the
+// request is delivered at once and counts as open work from then on, so the
+// end of the last open leaves Orvane work to do and it does not quit first.
 TEST_F(OrvaneAppTest, WithoutATrayAFileHandedOverAsTheLastOpenEndsIsOpenedBeforeQuitting)
 {
     storeToken();
