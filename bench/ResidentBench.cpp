@@ -144,7 +144,8 @@ void measure(const char* title, const QHash<QString, QString>& renderer, std::ch
     QProcessEnvironment environment = desktop.environment();
     for (auto variable = renderer.cbegin(); variable != renderer.cend(); ++variable)
         environment.insert(variable.key(), variable.value());
-    const auto orvane = std::make_unique<OrvaneProcess>(environment, QStringList());
+    // As the session starts it: in the tray, without a window.
+    const auto orvane = std::make_unique<OrvaneProcess>(environment, QStringList{u"--background"_s});
     const QString item = tray.waitForItem(OrvaneProcess::defaultTimeout);
     if (item.isEmpty())
         qFatal("orvane shows no tray item:\n%s", qPrintable(orvane->output()));
