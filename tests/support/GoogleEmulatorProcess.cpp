@@ -274,6 +274,11 @@ void GoogleEmulatorProcess::revokeAllTokens()
     control("POST"_ba, u"tokens/revoke"_s);
 }
 
+void GoogleEmulatorProcess::grantOnlyScope(const QString& scope)
+{
+    control("POST"_ba, u"granted-scope"_s, {{u"scope"_s, scope}});
+}
+
 void GoogleEmulatorProcess::lagSearchBehind(std::chrono::milliseconds lag)
 {
     control("POST"_ba, u"search-lag"_s, {{u"milliseconds"_s, double(lag.count())}});

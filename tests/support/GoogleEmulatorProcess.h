@@ -141,6 +141,9 @@ public:
     // The next files.list answers hold at most these many items each, with a
     // nextPageToken while items remain, as Drive's partial pages do.
     void answerNextListsInPagesOf(const QList<int>& sizes);
+    // The user grants only these scopes (blank-separated) on the consent
+    // pages from now on, as when they untick one on Google's.
+    void grantOnlyScope(const QString& scope);
     // files.list does not see items made in the last lag, as Drive's search
     // lags behind; files.get sees them at once.
     void lagSearchBehind(std::chrono::milliseconds lag);

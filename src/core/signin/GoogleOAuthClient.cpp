@@ -1,5 +1,6 @@
 #include "signin/GoogleOAuthClient.h"
 
+#include "signin/DrivePermissionMissingError.h"
 #include "signin/FormURLEncoding.h"
 #include "signin/GoogleAccessExpiredError.h"
 #include "net/HttpExchange.h"
@@ -113,6 +114,10 @@ QCoro::Task<OAuthTokenSet> GoogleOAuthClient::connect()
     }));
     if (!response.accessToken)
         throw OrvaneError::oauthTokenUnavailable();
+    // Google's consent page lets the user untick a scope; the answer names
+    // what was granted. Without drive.file a stored grant could upload nothing.
+    if (response.scope && !response.scope->split(u' ', Qt::SkipEmptyParts).contains(GoogleServiceEndpoints::driveFileScope()))
+        throw DrivePermissionMissingError();
     const OAuthTokenSet tokens{
         .accessToken = *response.accessToken,
         .refreshToken = response.refreshToken,

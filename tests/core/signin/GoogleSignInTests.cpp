@@ -1,3 +1,4 @@
+#include "signin/DrivePermissionMissingError.h"
 #include "signin/GoogleAccessExpiredError.h"
 #include "signin/GoogleOAuthClient.h"
 #include "tokens/InMemoryTokenStore.h"
@@ -182,6 +183,20 @@ TEST_F(GoogleSignInTest, RefusesARedirectThatLostItsCode)
     EXPECT_EQ(connectFailure<OrvaneError>(std::move(client)), OrvaneError::invalidOAuthCallback());
     EXPECT_TRUE(emulator.requests(u"/token"_s).isEmpty());
     EXPECT_FALSE(listenerIsReachable(authorizationURL));
+}
+
+TEST_F(GoogleSignInTest, AGrantWithoutDriveFilesStoresNothingAndSaysWhatOrvaneNeeds)
+{
+    // The user unticked the one permission Orvane asks for.
+    emulator.grantOnlyScope(u""_s);
+    const DrivePermissionMissingError error = connectFailure<DrivePermissionMissingError>(makeClient());
+    EXPECT_EQ(error.localizedDescription(),
+              u"Orvane needs permission to create files in your Google Drive. Connect Google again and allow Orvane to "
+              u"see, edit and create the Google Drive files it uses."_s);
+    EXPECT_EQ(emulator.requests(u"/token"_s).size(), 1) << "the code was exchanged";
+    EXPECT_EQ(awaitTask(store->loadTokens()), std::nullopt);
+    ASSERT_TRUE(browser.waitForVisits(1));
+    EXPECT_FALSE(listenerIsReachable(browser.visits().first().authorizationUrl));
 }
 
 TEST_F(GoogleSignInWithConsentPageTest, EndsWithoutTokensWhenTheUserDeclines)

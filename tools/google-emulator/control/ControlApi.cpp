@@ -167,6 +167,14 @@ std::unique_ptr<BodySink> ControlApi::route(const HttpRequestHead& head)
         return withBody([this](const QByteArray& body) { return addFault(body); });
     if (resource == "list-pages"_ba && post)
         return withBody([this](const QByteArray& body) { return addListPages(body); });
+    if (resource == "granted-scope"_ba && post)
+        return withBody([this](const QByteArray& body) {
+            const QJsonValue scope = QJsonDocument::fromJson(body).object().value(u"scope"_s);
+            if (!scope.isString() && !scope.isNull())
+                return controlError(400, u"Give \"scope\": the scopes the user grants, blank-separated, or null for all."_s);
+            m_state.grants.setGrantedScope(scope.isString() ? std::optional(scope.toString()) : std::nullopt);
+            return done();
+        });
     if (resource == "search-lag"_ba && post)
         return withBody([this](const QByteArray& body) { return setSearchLag(body); });
     const QList<QByteArray> segments = resource.split('/');

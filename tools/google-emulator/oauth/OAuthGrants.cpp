@@ -123,6 +123,7 @@ void OAuthGrants::clear()
     m_codes.clear();
     m_accessTokens.clear();
     m_refreshTokens.clear();
+    m_grantedScope.reset();
 }
 
 } // namespace orvane::emulator

@@ -61,6 +61,11 @@ public:
     // The client an access token was issued to, while it has not expired.
     std::optional<QString> clientOfAccessToken(const QString& accessToken) const;
     void expireAccessTokens();
+    // What the user lets the application have on the consent page from now
+    // on, in place of the scopes it asked for: Google's page lets them untick
+    // a scope. Absent: all that was asked for.
+    void setGrantedScope(std::optional<QString> scope) { m_grantedScope = std::move(scope); }
+    const std::optional<QString>& grantedScope() const { return m_grantedScope; }
     void clear();
 
 private:
@@ -77,6 +82,7 @@ private:
     QHash<QString, AuthorizationRequest> m_codes;
     QHash<QString, AccessGrant> m_accessTokens;
     QHash<QString, RefreshGrant> m_refreshTokens;
+    std::optional<QString> m_grantedScope;
 };
 
 } // namespace orvane::emulator

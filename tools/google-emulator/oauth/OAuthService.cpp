@@ -145,8 +145,9 @@ AuthorizationRequest OAuthService::checkAuthorizationRequest(const FormFields& q
     return request;
 }
 
-HttpResponse OAuthService::redirectWithCode(const AuthorizationRequest& request)
+HttpResponse OAuthService::redirectWithCode(AuthorizationRequest request)
 {
+    request.scope = m_grants.grantedScope().value_or(request.scope);
     const QString code = m_grants.issueCode(request);
     return HttpResponse::redirect(
         redirectTo(request.redirectUri, {{u"state"_s, request.state}, {u"code"_s, code}, {u"scope"_s, request.scope}}).toUtf8());

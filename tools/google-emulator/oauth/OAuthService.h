@@ -33,7 +33,7 @@ public:
 
 private:
     AuthorizationRequest checkAuthorizationRequest(const FormFields& query) const;
-    HttpResponse redirectWithCode(const AuthorizationRequest& request);
+    HttpResponse redirectWithCode(AuthorizationRequest request);
     HttpResponse consentPage(const AuthorizationRequest& request, const QString& consentId) const;
     QString authenticateClient(const FormFields& form) const;
     HttpResponse exchangeCode(const QString& clientId, const FormFields& form);
