@@ -68,6 +68,8 @@ Item {
         SymbolButton {
             objectName: "openRecordButton"
             text: "Open in Browser"
+            // It shows only its symbol; a screen reader says which file it opens.
+            Accessible.name: "Open " + row.record.fileName + " in the browser"
             display: AbstractButton.IconOnly
             flat: true
             symbol: "arrow.up.forward.square"

@@ -6,6 +6,8 @@ import Orvane
 // model at once; an emptied field is an empty name, not the default.
 TextField {
     objectName: "rootFolderField"
+    // The label beside or above it is a text of its own.
+    Accessible.name: "Root folder"
     text: AppModel.rootFolderName
     onTextEdited: AppModel.rootFolderName = text
 }
