@@ -28,6 +28,13 @@ bool SingleInstance::listen()
     return server_.listen(socketPath_);
 }
 
+void SingleInstance::setKeeper(std::function<bool(const InstanceRequest&)> keep,
+                               std::function<void(const InstanceRequest&)> letGo)
+{
+    keep_ = std::move(keep);
+    letGo_ = std::move(letGo);
+}
+
 void SingleInstance::stopTakingRequests()
 {
     server_.close();
@@ -69,12 +76,19 @@ void SingleInstance::read(QLocalSocket& connection, InstanceRequestReader& reade
     }
     if (!server_.isListening())
         return;
+    const InstanceRequest request = *reader.request();
+    if (keep_ && !keep_(request)) {
+        connection.abort();
+        return;
+    }
     const bool senderHasTheAnswer = answer(connection);
     connection.disconnectFromServer();
     // A sender without the answer tries again, starts Orvane, or has given up:
     // its request is not this Orvane's to open.
     if (senderHasTheAnswer)
-        Q_EMIT requestReceived(*reader.request());
+        Q_EMIT requestReceived(request);
+    else if (letGo_)
+        letGo_(request);
 }
 
 bool SingleInstance::answer(QLocalSocket& connection)

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 
 class QLocalSocket;
 
@@ -31,6 +32,11 @@ public:
     // alone; Orvane then runs alone.
     bool listen();
     bool isListening() const { return server_.isListening(); }
+    // keep runs before a sender is told its request is taken (to put it on
+    // disk): false refuses the request, and the sender tries again. letGo
+    // undoes a keep whose answer did not reach the sender.
+    void setKeeper(std::function<bool(const InstanceRequest&)> keep,
+                   std::function<void(const InstanceRequest&)> letGo);
     // Before quitting: later starts find nobody listening, and connections
     // not answered yet are closed unanswered, so their senders start a new
     // Orvane rather than hand files to this one.
@@ -49,6 +55,8 @@ private:
     QString socketPath_;
     std::chrono::milliseconds receiveLimit_;
     QLocalServer server_;
+    std::function<bool(const InstanceRequest&)> keep_;
+    std::function<void(const InstanceRequest&)> letGo_;
 };
 
 } // namespace orvane

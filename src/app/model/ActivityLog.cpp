@@ -18,6 +18,8 @@ void logActivity(const AppModel& model)
         qCInfo(activityLog) << (model.isShowingOnboarding() ? "Onboarding shown" : "Onboarding closed");
     };
     QObject::connect(&model, &AppModel::isShowingOnboardingChanged, &model, logOnboarding);
+    for (const QString& path : model.unopenedFiles())
+        qCInfo(activityLog).noquote() << "Not opened when Orvane last ended:" << path;
     // A user who has not finished setup starts in onboarding.
     if (model.isShowingOnboarding())
         logOnboarding();

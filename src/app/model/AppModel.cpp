@@ -11,6 +11,7 @@
 #include "model/OpenURLsNotification.h"
 #include "model/RequestSignIn.h"
 #include "open/WorkspaceOpenService.h"
+#include "state/PendingOpenList.h"
 #include "state/PrivateFolders.h"
 
 #include <QCoreApplication>
@@ -100,11 +101,17 @@ AppModel::AppModel(AppModelServices services, QObject* parent)
     // A transfer on the thread pool would otherwise keep the process alive
     // until it ended; the application's end waits for the pool.
     if (QCoreApplication* application = QCoreApplication::instance())
-        connect(application, &QCoreApplication::aboutToQuit, this, &AppModel::abortOpen);
+        connect(application, &QCoreApplication::aboutToQuit, this, [this] {
+            isQuitting_ = true;
+            abortOpen();
+        });
     preferences_ = services_.preferencesStore.load();
     isShowingOnboarding_ = !preferences_.hasCompletedOnboarding;
     doLoadConnectionState();
     refreshRecentFiles();
+    // Taken before this model was made, by the run that ended.
+    if (services_.pendingOpens)
+        unopenedFiles_ = services_.pendingOpens->filesLeftByEarlierRun();
     connect(&services_.openURLsNotification, &OpenURLsNotification::posted, this, &AppModel::receiveOpenURLs);
     // Files that arrived before the model existed. Opened on the next turn of
     // the event loop, once whoever made the model has installed its handlers.
@@ -311,6 +318,7 @@ QCoro::Task<> AppModel::doOpenFiles(QList<QUrl> fileURLs)
     const OpenWork work(*this);
     // Refused files are dropped, not kept for later.
     if (!preferences_.hasCompletedOnboarding) {
+        letGoOf(fileURLs);
         showOnboardingIfSetupIsIncomplete();
         showMainWindow();
         co_return;
@@ -382,10 +390,44 @@ QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signIn
     endUpload();
     if (accessExpired)
         co_await forgetExpiredAccess();
+    letGoOf({fileURL});
     setOpening(false);
     isOpenUnderWay_ = false;
     Q_EMIT openEnded();
     co_return isOpened;
+}
+
+void AppModel::letGoOf(const QList<QUrl>& fileURLs)
+{
+    if (!services_.pendingOpens || isQuitting_)
+        return;
+    try {
+        services_.pendingOpens->remove(fileURLs);
+    } catch (const std::exception&) {
+        // Left on the list: offered again at the next start, never lost.
+    }
+}
+
+QStringList AppModel::unopenedFiles() const
+{
+    QStringList paths;
+    for (const QUrl& url : unopenedFiles_)
+        paths.append(url.toLocalFile());
+    return paths;
+}
+
+void AppModel::openUnopenedFiles()
+{
+    // Still on the list on disk: each comes off as its open ends.
+    const QList<QUrl> files = std::exchange(unopenedFiles_, {});
+    Q_EMIT unopenedFilesChanged();
+    doOpenFiles(files);
+}
+
+void AppModel::dismissUnopenedFiles()
+{
+    letGoOf(std::exchange(unopenedFiles_, {}));
+    Q_EMIT unopenedFilesChanged();
 }
 
 void AppModel::abortOpen()

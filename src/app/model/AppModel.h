@@ -18,6 +18,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QVariantList>
@@ -32,6 +33,8 @@
 class QNetworkAccessManager;
 
 namespace orvane {
+
+class PendingOpenList;
 
 class GoogleOAuthClient;
 class LocalStateStoring;
@@ -62,6 +65,9 @@ struct AppModelServices {
     // Where the platform's file-open requests arrive.
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
+    // The files taken and not opened yet, kept on disk; each open of one
+    // takes it off when it ends. None in tests that do not need it.
+    PendingOpenList* pendingOpens = nullptr;
 };
 
 // The application's one observable object: the state every window and the
@@ -117,6 +123,9 @@ class AppModel final : public QObject {
     // Where the records are kept (this Orvane's data folder, a stand-in's
     // own), as the preferences window says it.
     Q_PROPERTY(QString localStateNote READ localStateNote CONSTANT)
+    // The paths of files an earlier run had taken and not opened when it
+    // ended (a quit, a logout, a kill): offered to open again.
+    Q_PROPERTY(QStringList unopenedFiles READ unopenedFiles NOTIFY unopenedFilesChanged)
 
 public:
     static constexpr qsizetype recentRecordsLimit = 12;
@@ -224,6 +233,12 @@ public:
     Q_INVOKABLE void showMainWindow() const;
     Q_INVOKABLE void showPreferencesWindow() const;
 
+    QStringList unopenedFiles() const;
+    // Opens the files an earlier run left, in the order it took them.
+    Q_INVOKABLE void openUnopenedFiles();
+    // Forgets them.
+    Q_INVOKABLE void dismissUnopenedFiles();
+
 Q_SIGNALS:
     void preferencesChanged();
     void recentRecordsChanged();
@@ -240,6 +255,7 @@ Q_SIGNALS:
     void openEnded();
     void hasOpenWorkChanged();
     void uploadChanged();
+    void unopenedFilesChanged();
 
 private:
     // Counts as open work for as long as it lives.
@@ -267,6 +283,9 @@ private:
     QCoro::Task<> doOpenSampleCSV();
     QCoro::Task<> doMakeOrvaneTheDefault();
     void receiveOpenURLs(const QList<QUrl>& urls);
+    // The open of these files has ended: off the list kept on disk, unless
+    // the application is quitting, which leaves them for the next start.
+    void letGoOf(const QList<QUrl>& fileURLs);
     // Built on first need from the client registration, kept until disconnect.
     std::shared_ptr<GoogleOAuthClient> makeOAuthClient();
     // Google refused the stored grant: the account shows as not connected and
@@ -318,6 +337,8 @@ private:
     bool isShowingOnboarding_ = false;
     QString defaultApplicationReport_;
     bool didMakingDefaultFail_ = false;
+    QList<QUrl> unopenedFiles_;
+    bool isQuitting_ = false;
 };
 
 } // namespace orvane

@@ -63,6 +63,12 @@ Item {
                         isPositive: true
                     }
                 }
+                UnopenedFilesBanner {
+                    objectName: "unopenedFilesBanner"
+                    Layout.fillWidth: true
+                    visible: files.length > 0
+                    files: AppModel.unopenedFiles
+                }
                 UploadProgressBanner {
                     objectName: "uploadBanner"
                     Layout.fillWidth: true

@@ -1,16 +1,41 @@
 #include "shell/DesktopPlatform.h"
 
+#include "model/ActivityLog.h"
 #include "shell/AppDelegate.h"
+#include "state/PendingOpenList.h"
 
 #include <QCoreApplication>
 #include <QFileOpenEvent>
 
 namespace orvane {
 
-DesktopPlatform::DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, QObject* parent)
-    : QObject(parent), delegate_(delegate), instance_(std::move(instanceSocketPath))
+DesktopPlatform::DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, PendingOpenList* pendingOpens,
+                                 QObject* parent)
+    : QObject(parent), delegate_(delegate), pendingOpens_(pendingOpens), instance_(std::move(instanceSocketPath))
 {
     connect(&instance_, &SingleInstance::requestReceived, this, &DesktopPlatform::deliver);
+    if (pendingOpens_) {
+        instance_.setKeeper([this](const InstanceRequest& request) { return keep(request); },
+                            [this](const InstanceRequest& request) {
+                                try {
+                                    pendingOpens_->remove(request.fileURLs);
+                                } catch (const std::exception&) {
+                                    // Offered again at the next start: nothing is lost.
+                                }
+                            });
+    }
+}
+
+bool DesktopPlatform::keep(const InstanceRequest& request)
+{
+    try {
+        pendingOpens_->add(request.fileURLs);
+        return true;
+    } catch (const std::exception& error) {
+        // Not taken: the sender tries again, and at last says so.
+        qCWarning(activityLog).noquote() << "Files not taken:" << error.what();
+        return false;
+    }
 }
 
 void DesktopPlatform::start(const InstanceRequest& launchRequest)
@@ -20,9 +45,13 @@ void DesktopPlatform::start(const InstanceRequest& launchRequest)
     if (!instance_.listen())
         qWarning("Orvane cannot take files from later starts: its socket cannot be made");
     QCoreApplication::instance()->installEventFilter(this);
-    // A start without files is an ordinary launch, not a reopen.
-    if (!launchRequest.isReopen())
+    // A start without files is an ordinary launch, not a reopen. Its own
+    // files are opened even when they cannot be kept on disk.
+    if (!launchRequest.isReopen()) {
+        if (pendingOpens_)
+            keep(launchRequest);
         delegate_.openURLs(launchRequest.fileURLs);
+    }
 }
 
 void DesktopPlatform::deliver(const InstanceRequest& request)

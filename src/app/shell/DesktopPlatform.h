@@ -7,6 +7,7 @@
 namespace orvane {
 
 class AppDelegate;
+class PendingOpenList;
 
 // Feeds the application delegate from the desktop: the files on this
 // process's command line and on those of later processes (the file manager
@@ -16,7 +17,10 @@ class DesktopPlatform final : public QObject {
     Q_OBJECT
 
 public:
-    DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, QObject* parent = nullptr);
+    // pendingOpens, when given, gets every file before its sender is told
+    // it is taken, this process's own files included.
+    DesktopPlatform(AppDelegate& delegate, QString instanceSocketPath, PendingOpenList* pendingOpens = nullptr,
+                    QObject* parent = nullptr);
 
     // For the running Orvane, which holds the instance lock (see
     // InstanceHandOver): takes later starts' requests from now on and passes
@@ -30,8 +34,10 @@ public:
 
 private:
     void deliver(const InstanceRequest& request);
+    bool keep(const InstanceRequest& request);
 
     AppDelegate& delegate_;
+    PendingOpenList* pendingOpens_;
     SingleInstance instance_;
 };
 

@@ -60,6 +60,7 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
                                                                           : PlatformTexts::MenuPlace::windowMenuButton),
           .launchIntents = services_.launchIntents,
           .openURLsNotification = services_.openURLsNotification,
+          .pendingOpens = services_.pendingOpens,
       }),
       menu_(model_, [this] { mainWindow_.bringForward(); }, services_.quit),
       mainWindow_(WindowSettings::mainWindow(), [this]() -> ViewEngine& { return viewEngine(); }, services_.defaults),
@@ -98,6 +99,13 @@ OrvaneApp::~OrvaneApp() = default;
 
 void OrvaneApp::runLaunchCheck()
 {
+    // Files the last run took and did not open are told in the window, which
+    // lists them all and offers to open them: a notification can be missed
+    // or pass unread, and a list of files is more than one holds.
+    if (!model_.unopenedFiles().isEmpty()) {
+        mainWindow_.bringForward();
+        return;
+    }
     if (services_.launchIntents.didReceiveFileOpenRequest())
         return;
     if (!model_.hasCompletedOnboarding())

@@ -43,6 +43,8 @@ struct OrvaneAppServices {
     std::chrono::milliseconds viewReleaseDelay = ViewReleasePolicy::idleDelay;
     LaunchIntentTracker& launchIntents = LaunchIntentTracker::shared();
     OpenURLsNotification& openURLsNotification = OpenURLsNotification::shared();
+    // The files taken and not opened yet (see PendingOpenList).
+    PendingOpenList* pendingOpens = nullptr;
 
     // The user's data folder, the process environment, the system keyring,
     // browser and clipboard, and the desktop's tray.

@@ -5,6 +5,8 @@
 #include "shell/AppDelegate.h"
 #include "shell/DesktopPlatform.h"
 #include "shell/OrvaneApp.h"
+#include "shell/QuitOnSignals.h"
+#include "state/PendingOpenList.h"
 #include "support/ConfigurationError.h"
 #include "windows/ApplicationAppearance.h"
 #include "windows/ViewRenderer.h"
@@ -44,6 +46,9 @@ int main(int argc, char** argv)
     InstanceHandOver handOver(address, launchRequest);
     if (const std::optional<int> exitStatus = handOver.exitStatusAfter(handOver.handOverOrLock(lock)))
         return *exitStatus;
+    // This process is Orvane now: a logout from here on quits it as the user
+    // would, keeping the files it takes.
+    QuitOnSignals::catchSignals();
 
     chooseViewRenderer(processEnvironment());
     QApplication application(argc, argv);
@@ -53,7 +58,12 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(u"app.orvane.Orvane"_s);
     qCInfo(activityLog) << "Started";
     AppDelegate delegate;
-    DesktopPlatform platform(delegate, address.socketPath);
+    // Every file this Orvane takes is on this list until its open ends.
+    PendingOpenList pendingOpens(
+        ApplicationPaths::standard(GoogleServiceEndpoints::fromEnvironment(processEnvironment()))
+            .pendingOpensFileURL()
+            .toLocalFile());
+    DesktopPlatform platform(delegate, address.socketPath, &pendingOpens);
     platform.start(handOver.notHandedOver());
 
     delegate.applicationDidFinishLaunching();
@@ -67,6 +77,8 @@ int main(int argc, char** argv)
         platform.stopTakingRequests();
         QCoreApplication::quit();
     };
+    services.pendingOpens = &pendingOpens;
+    const QuitOnSignals quitOnSignals(services.quit);
     OrvaneApp orvane(std::move(services));
     return application.exec();
 }

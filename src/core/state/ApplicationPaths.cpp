@@ -28,6 +28,11 @@ QUrl ApplicationPaths::defaultStateFileURL() const
     return item(QStringLiteral("local-state.json"));
 }
 
+QUrl ApplicationPaths::pendingOpensFileURL() const
+{
+    return defaultStateFileURL().resolved(QUrl(QStringLiteral("pending-opens.json")));
+}
+
 QUrl ApplicationPaths::defaultOAuthClientConfigURL() const
 {
     return item(QStringLiteral("oauth-client.json"));

@@ -31,6 +31,9 @@ public:
     // stand-in never mix with the user's real ones. Settings, the client
     // registration and the samples hold no records and are shared.
     QUrl defaultStateFileURL() const;
+    // pending-opens.json beside local-state.json: the files taken and not
+    // opened yet (see PendingOpenList).
+    QUrl pendingOpensFileURL() const;
     QUrl defaultOAuthClientConfigURL() const;
     QUrl samplesDirectory() const;
 
