@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "SmallDisk.h"
+#include "state/DriveFolderStore.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -177,13 +178,18 @@ TEST_F(EndToEndTest, AnOpenWhoseRecordMeetsAFullDiskSaysSoAndLeavesTheStateFileW
     ASSERT_EQ(first->waitForExit(), 0) << first->output().toStdString();
     const QByteArray stateBefore = readFile(stateFilePath());
     ASSERT_TRUE(stateBefore.contains("first.csv"));
-    // The records move onto a small disk, which then fills up.
+    // The records and the remembered folders move onto a small disk, which
+    // then fills up: the folders need no writing, the record does.
+    const QString foldersPath = QFileInfo(stateFilePath()).dir().filePath(DriveFolderStore::fileName);
+    const QByteArray foldersBefore = readFile(foldersPath);
+    ASSERT_FALSE(foldersBefore.isEmpty());
     SmallDisk disk(QFileInfo(stateFilePath()).path());
     if (!disk.isMounted())
         GTEST_SKIP() << disk.refusal().toStdString();
-    QFile state(stateFilePath());
-    ASSERT_TRUE(state.open(QIODevice::WriteOnly) && state.write(stateBefore) == stateBefore.size());
-    state.close();
+    for (const auto& [path, contents] : {std::pair{stateFilePath(), stateBefore}, std::pair{foldersPath, foldersBefore}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
+    }
     disk.fill();
 
     const auto second = start({writeFile(u"second.csv"_s, "2\n")});

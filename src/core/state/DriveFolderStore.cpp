@@ -1,14 +1,13 @@
 #include "state/DriveFolderStore.h"
 
 #include "state/PrivateFolders.h"
-#include "support/FileError.h"
+#include "support/AtomicFileWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -87,11 +86,8 @@ void DriveFolderStore::save(const QList<Entry>& entries)
         folders.append(object);
     }
     createPrivateFolders(QFileInfo(filePath_).absolutePath());
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(QJsonDocument(QJsonObject{{u"folders"_s, folders}}).toJson(QJsonDocument::Compact)) < 0
-        || !file.commit())
-        throw FileError(FileError::Kind::writeFailed, filePath_, file.errorString());
+    writeFileAtomically(filePath_, QJsonDocument(QJsonObject{{u"folders"_s, folders}}).toJson(QJsonDocument::Compact),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "SmallDisk.h"
 #include "routing/Preferences.h"
+#include "state/DriveFolderStore.h"
 #include "support/AtomicFileWrite.h"
 #include "support/FileError.h"
 
@@ -109,4 +110,18 @@ TEST_F(FullDiskTest, SavingPreferencesWithRoomWritesThemForTheNextRun)
 
     EXPECT_TRUE(contentsOf(path).contains("rootFolderName=Elsewhere\n"));
     EXPECT_EQ(filesIn(disk.path()), QStringList{u"Orvane.conf"_s});
+}
+
+// The folder IDs are what keeps a lagging search from making a folder twice:
+// a full disk must not empty them.
+TEST_F(FullDiskTest, RememberingAFolderOnAFullDiskFailsAndKeepsTheFoldersRememberedBefore)
+{
+    DriveFolderStore store(pathOnDisk(DriveFolderStore::fileName));
+    store.remember(u"Opened from Mac"_s, u"root"_s, {u"folder-1"_s, u"my-drive"_s});
+    disk.fill();
+
+    EXPECT_THROW(store.remember(u"CSV Imports"_s, u"folder-1"_s, {u"folder-2"_s, std::nullopt}), FileError);
+
+    EXPECT_EQ(store.folder(u"Opened from Mac"_s, u"root"_s), (RememberedFolder{u"folder-1"_s, u"my-drive"_s}));
+    EXPECT_EQ(filesIn(disk.path()), QStringList{DriveFolderStore::fileName});
 }
