@@ -261,7 +261,8 @@ TEST(GoogleServiceEndpointsAtTheEmulator, EveryEndpointPathIsServed)
               "application/json; charset=UTF-8"_ba);
     EXPECT_EQ(http.get(endpoints.driveFilesEndpoint).status, 401);
     EXPECT_EQ(http.post(endpoints.driveUploadEndpoint, {}, "text/plain"_ba).status, 401);
-    EXPECT_EQ(emulator.requests().size(), 4);
+    EXPECT_EQ(http.get(endpoints.driveAboutEndpoint).status, 401);
+    EXPECT_EQ(emulator.requests().size(), 5);
 }
 
 TEST_F(OAuthEndpoint, RevokedTokensAreRefusedAsGoogleRefusesThem)

@@ -362,9 +362,11 @@ QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signIn
         GoogleDriveClient driveClient(access, services_.networkAccessManager,
                                       GoogleFileURLResolver(services_.endpoints), services_.endpoints,
                                       DriveFolderStore::besideStateFile(services_.paths.defaultStateFileURL()), retryPolicy_,
-                                      openAbort_, [this, name](const UploadProgress& progress) {
+                                      openAbort_,
+                                      [this, name](const UploadProgress& progress) {
                                           takeUploadProgress(name, progress);
-                                      });
+                                      },
+                                      UploadTuning(), importLimits_);
         const WorkspaceOpenService service(FileRouter(), DriveFolderResolver{preferences_.rootFolderName},
                                            services_.stateStore, driveClient);
         const OpenOutcome outcome =
@@ -538,6 +540,8 @@ QCoro::Task<> AppModel::doDisconnectGoogle()
         co_return;
     }
     oauthClient_.reset();
+    // What Drive converts is the account's: another may sign in next.
+    importLimits_->reset();
     decideConnected(false);
     setStatusMessage(u"Google account disconnected"_s);
 }

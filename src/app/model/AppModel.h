@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ApplicationBundle.h"
+#include "drive/DriveImportLimits.h"
 #include "state/ApplicationPaths.h"
 #include "model/PlatformTexts.h"
 #include "model/DesktopActions.h"
@@ -316,6 +317,9 @@ private:
     QTimer uploadShowTimer_;
     bool isUploadShown_ = false;
     std::shared_ptr<GoogleOAuthClient> oauthClient_;
+    // What Drive converts for the account, read by the first conversion of
+    // the run and handed to every Drive client after it.
+    SharedImportLimits importLimits_ = std::make_shared<SharedImportLimits::element_type>();
     // Consent pages shown so far; shared with the OAuth client's opener.
     std::shared_ptr<int> signInPagesShown_ = std::make_shared<int>(0);
     std::function<void()> showMainWindowHandler_;

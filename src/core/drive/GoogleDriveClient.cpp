@@ -5,6 +5,7 @@
 #include "net/NetworkRoute.h"
 #include "routing/OrvaneError.h"
 #include "state/Sha256.h"
+#include "support/DecodingError.h"
 #include "support/FileError.h"
 #include "support/JsonDecoding.h"
 #include "support/UrlError.h"
@@ -85,7 +86,7 @@ QByteArray compactJson(const QJsonObject& object)
 GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
                                      GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints,
                                      DriveFolderStore folderStore, RetryPolicy retryPolicy, AbortSignal abort, UploadProgressHandler progress,
-                                     UploadTuning tuning)
+                                     UploadTuning tuning, SharedImportLimits importLimits)
     : tokenProvider_(tokenProvider),
       networkAccessManager_(networkAccessManager),
       urlResolver_(std::move(urlResolver)),
@@ -94,13 +95,16 @@ GoogleDriveClient::GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetwo
       retryPolicy_(std::move(retryPolicy)),
       abort_(std::move(abort)),
       progress_(std::move(progress)),
-      tuning_(tuning)
+      tuning_(tuning),
+      importLimits_(std::move(importLimits))
 {
 }
 
 QCoro::Task<DriveUploadResult> GoogleDriveClient::uploadFile(DriveUploadRequest request)
 {
     DriveAuthorization authorization(tokenProvider_, co_await tokenProvider_.accessToken());
+    if (conversionTarget(request))
+        co_await requireConvertible(authorization, request);
     QString destinationFolderID;
     {
         const std::unique_ptr<FileLock> folderLock = co_await lockFolders();
@@ -142,6 +146,36 @@ QCoro::Task<HttpResponse> GoogleDriveClient::exchange(DriveAuthorization& author
     if (response.isHttpFailure())
         throw driveAnswerError(response);
     co_return response;
+}
+
+QCoro::Task<> GoogleDriveClient::requireConvertible(DriveAuthorization& authorization,
+                                                   const DriveUploadRequest& request)
+{
+    if (!*importLimits_) {
+        QUrl url = endpoints_.driveAboutEndpoint;
+        url.setQuery(u"fields=importFormats,maxImportSizes"_s);
+        RetryBudget budget(retryPolicy_, abort_);
+        try {
+            const HttpResponse response = co_await exchange(
+                authorization,
+                [&](QString token) {
+                    return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
+                },
+                budget);
+            *importLimits_ = decodedAnswer<DriveImportLimits>(response);
+        } catch (const UrlError& error) {
+            // about only foretells what the upload would be told. When Drive
+            // answers but will not say, the upload goes and Drive judges the
+            // conversion itself; no answer at all, or a refused token, would
+            // fail the upload the same way, so it ends the open here.
+            if (!error.statusCode() || *error.statusCode() == 401)
+                throw;
+            co_return;
+        } catch (const DecodingError&) {
+            co_return;
+        }
+    }
+    (*importLimits_)->requireConvertible(request);
 }
 
 QCoro::Task<std::unique_ptr<FileLock>> GoogleDriveClient::lockFolders()

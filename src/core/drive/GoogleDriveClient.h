@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drive/DriveAuthorization.h"
+#include "drive/DriveImportLimits.h"
 #include "drive/ResumableUpload.h"
 #include "drive/StreamingUpload.h"
 #include "drive/UploadFile.h"
@@ -64,20 +65,27 @@ public:
     static constexpr std::chrono::milliseconds folderLockTimeout{std::chrono::minutes(3)};
 
     // abort ends every request of the client at once (UrlError::cancelled);
-    // progress hears how far each upload's bytes have gone.
+    // progress hears how far each upload's bytes have gone; importLimits
+    // keeps what about told for the clients that share it.
     GoogleDriveClient(AccessTokenProviding& tokenProvider, QNetworkAccessManager& networkAccessManager,
                       GoogleFileURLResolver urlResolver, GoogleServiceEndpoints endpoints, DriveFolderStore folderStore,
                       RetryPolicy retryPolicy = RetryPolicy::exponentialBackoff(), AbortSignal abort = {},
-                      UploadProgressHandler progress = {}, UploadTuning tuning = {});
+                      UploadProgressHandler progress = {}, UploadTuning tuning = {},
+                      SharedImportLimits importLimits = std::make_shared<SharedImportLimits::element_type>());
 
     // Token, root folder, destination folder, then the file (see
     // UploadTuning), strictly in that order; folders made before a failure stay.
+    // A conversion Drive would refuse (see DriveImportLimits) fails after the
+    // token, before anything is made or sent.
     QCoro::Task<DriveUploadResult> uploadFile(DriveUploadRequest request) override;
 
 
 private:
     using Send = std::function<QCoro::Task<HttpResponse>(QString token)>;
 
+    // Reads about once for the clients sharing importLimits_, on the first
+    // conversion, and refuses what Drive would not convert.
+    QCoro::Task<> requireConvertible(DriveAuthorization& authorization, const DriveUploadRequest& request);
     // Held while the folders of an upload are found or made.
     QCoro::Task<std::unique_ptr<FileLock>> lockFolders();
     QCoro::Task<std::optional<DriveFile>> findFolder(DriveAuthorization& authorization, QString name, QString parentID,
@@ -112,6 +120,7 @@ private:
     AbortSignal abort_;
     UploadProgressHandler progress_;
     UploadTuning tuning_;
+    SharedImportLimits importLimits_;
 };
 
 } // namespace orvane

@@ -21,6 +21,7 @@ struct GoogleServiceEndpoints {
     QUrl authorizationEndpoint;
     QUrl tokenEndpoint;
     QUrl driveFilesEndpoint;
+    QUrl driveAboutEndpoint;
     QUrl driveUploadEndpoint;
     QUrl docsWebRoot;
     QUrl driveWebRoot;

@@ -32,6 +32,7 @@ namespace {
 
 const QString filesPath = u"/drive/v3/files"_s;
 const QString uploadPath = u"/upload/drive/v3/files"_s;
+const QString aboutPath = u"/drive/v3/about"_s;
 
 // A token the emulator issued, or a failure, counting how often it was asked;
 // after a refusal, the replacement the test set.
@@ -178,6 +179,12 @@ protected:
 class GoogleDriveClientWithSmallLimitsTest : public GoogleDriveClientTest {
 protected:
     GoogleDriveClientWithSmallLimitsTest() : GoogleDriveClientTest({.maxSpreadsheetImportCells = 4}) {}
+};
+
+// Google Sheets converts files of at most 2 KB.
+class GoogleDriveClientWithSmallImportSizeTest : public GoogleDriveClientTest {
+protected:
+    GoogleDriveClientWithSmallImportSizeTest() : GoogleDriveClientTest({.maxSpreadsheetImportBytes = 2048}) {}
 };
 
 } // namespace
@@ -617,6 +624,50 @@ TEST_F(GoogleDriveClientWithSmallLimitsTest, AFileTooLargeToConvertFailsOnceWith
                                             u"be converted to a Google spreadsheet (at most 4 cells)."_s);
     EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
     EXPECT_EQ(emulator.files().size(), 2) << "the folders only";
+}
+
+TEST_F(GoogleDriveClientWithSmallImportSizeTest, AboutIsReadOnceByTheFirstConversionAndAFileOverItsLimitSendsNothing)
+{
+    const QUrl workbook = writeFile(u"big.xlsx"_s, QByteArray(4096, 'x'));
+    upload(requestFor(workbook, OpenMode::officePreserved));
+    EXPECT_TRUE(emulator.requests(aboutPath).isEmpty()) << "a file kept as it is has no limit to know";
+
+    upload(requestFor(writeFile(u"full.csv"_s, QByteArray(2047, 'a') + '\n'), OpenMode::googleFormat));
+    const QList<RecordedRequest> abouts = emulator.requests(aboutPath);
+    ASSERT_EQ(abouts.size(), 1);
+    EXPECT_EQ(abouts.first().queryValue(u"fields"_s), u"importFormats,maxImportSizes"_s);
+    EXPECT_EQ(abouts.first().header("Authorization"), "Bearer " + tokens.token.toUtf8());
+
+    const qsizetype sentBefore = emulator.requests().size();
+    EXPECT_EQ(uploadFailure<ConversionRefusedError>(
+                  requestFor(writeFile(u"big.csv"_s, QByteArray(2049, 'a')), OpenMode::googleFormat))
+                  .localizedDescription(),
+              u"\u201Cbig.csv\u201D is larger than the 2 KB Google Sheets accepts for conversion, so nothing was "
+              u"uploaded."_s);
+    EXPECT_EQ(uploadFailure<ConversionRefusedError>(requestFor(workbook, OpenMode::googleFormat)).localizedDescription(),
+              u"\u201Cbig.xlsx\u201D is larger than the 2 KB Google Sheets accepts for conversion, so nothing was "
+              u"uploaded. To put it on Drive as an Office file, choose \u201CKeep Office format on Drive\u201D in "
+              u"Preferences."_s);
+    EXPECT_EQ(emulator.requests().size(), sentBefore) << "no folder step, no byte of the file, no second about";
+}
+
+TEST_F(GoogleDriveClientWithSmallImportSizeTest, WhenDriveWillNotTellItsLimitsTheUploadGoesAndDriveJudgesIt)
+{
+    emulator.failNextRequests(aboutPath, 403);
+    const UrlError refused =
+        uploadFailure<UrlError>(requestFor(writeFile(u"big.csv"_s, QByteArray(2049, 'a')), OpenMode::googleFormat));
+    EXPECT_EQ(refused.statusCode(), 400) << "Drive's own refusal of the conversion";
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
+
+    // Not remembered: the next conversion asks again; without any answer
+    // nothing could be uploaded either, so the open ends before its folders.
+    emulator.dropNextRequests(aboutPath, 20);
+    const qsizetype folderRequests = emulator.requests(filesPath).size();
+    const UrlError unanswered =
+        uploadFailure<UrlError>(requestFor(writeFile(u"small.csv"_s, "a\n"), OpenMode::googleFormat));
+    EXPECT_EQ(unanswered.statusCode(), std::nullopt);
+    EXPECT_EQ(emulator.requests(filesPath).size(), folderRequests);
+    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
 }
 
 TEST_F(GoogleDriveClientTest, GooglesReasonForRefusingAnUploadReachesTheErrorText)

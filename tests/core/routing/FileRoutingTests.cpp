@@ -172,6 +172,7 @@ TEST(GoogleServiceEndpoints, ServiceRootMovesEveryEndpointButNotTheScope)
     EXPECT_EQ(local.authorizationEndpoint, QUrl(u"http://127.0.0.1:8765/o/oauth2/v2/auth"_s));
     EXPECT_EQ(local.tokenEndpoint, QUrl(u"http://127.0.0.1:8765/token"_s));
     EXPECT_EQ(local.driveFilesEndpoint, QUrl(u"http://127.0.0.1:8765/drive/v3/files"_s));
+    EXPECT_EQ(local.driveAboutEndpoint, QUrl(u"http://127.0.0.1:8765/drive/v3/about"_s));
     EXPECT_EQ(local.driveUploadEndpoint, QUrl(u"http://127.0.0.1:8765/upload/drive/v3/files"_s));
     EXPECT_EQ(GoogleFileURLResolver(local).openURL(u"x"_s, WorkspaceEditor::sheets, OpenMode::googleFormat, {}),
               QUrl(u"http://127.0.0.1:8765/spreadsheets/d/x/edit"_s));
