@@ -1,7 +1,10 @@
 // The desktop integration files name the file types Orvane opens; they must
 // name exactly the routing table's, or the desktop offers Orvane for files it
-// refuses, or never for ones it opens.
+// refuses, or never for ones it opens. The autostart entry Orvane writes must
+// start what the package installs.
 
+#include "platform/AutostartEntry.h"
+#include "platform/DesktopEntryId.h"
 #include "routing/FileRouting.h"
 
 #include <QFile>
@@ -19,7 +22,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString packagingDirectory = QStringLiteral(ORVANE_PACKAGING_DIR);
-const QString desktopEntryFileName = u"app.orvane.Orvane.desktop"_s;
 
 QByteArray readFile(const QString& path)
 {
@@ -58,11 +60,11 @@ QStringList routedExtensions()
     return extensions;
 }
 
-// A key of the desktop entry's main group; comments and other groups skipped.
-std::optional<QString> desktopEntryValue(const QString& key)
+// A key of a desktop entry's main group; comments and other groups skipped.
+std::optional<QString> entryValue(const QByteArray& entry, const QString& key)
 {
     bool inMainGroup = false;
-    for (const QByteArray& rawLine : contentsOf(u"linux/"_s + desktopEntryFileName).split('\n')) {
+    for (const QByteArray& rawLine : entry.split('\n')) {
         const QString line = QString::fromUtf8(rawLine);
         if (line.startsWith(u'['))
             inMainGroup = line == u"[Desktop Entry]"_s;
@@ -70,6 +72,12 @@ std::optional<QString> desktopEntryValue(const QString& key)
             return line.mid(key.size() + 1);
     }
     return std::nullopt;
+}
+
+// A key of the packaged desktop entry.
+std::optional<QString> desktopEntryValue(const QString& key)
+{
+    return entryValue(contentsOf(u"linux/"_s + desktopEntryFileName), key);
 }
 
 // The texts of every element with this name, in document order.
@@ -130,6 +138,19 @@ TEST(DesktopEntry, NamesTheIconTheThemeInstalls)
         const QString png = u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(packagingDirectory).arg(size).arg(*icon);
         EXPECT_TRUE(QFileInfo::exists(png)) << png.toStdString();
     }
+}
+
+TEST(AutostartEntry, StartsThePackagedCommandInTheBackgroundUnderTheDesktopId)
+{
+    const QByteArray autostart = AutostartEntry::contents();
+    const std::optional<QString> command = desktopEntryValue(u"TryExec"_s);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(QFileInfo(AutostartEntry({{u"XDG_CONFIG_HOME"_s, u"/config"_s}}).path()).fileName(),
+              desktopEntryFileName);
+    EXPECT_EQ(entryValue(autostart, u"TryExec"_s), command);
+    EXPECT_EQ(entryValue(autostart, u"Exec"_s), *command + u" --background"_s);
+    EXPECT_EQ(entryValue(autostart, u"Name"_s), desktopEntryValue(u"Name"_s));
+    EXPECT_EQ(entryValue(autostart, u"Icon"_s), desktopEntryValue(u"Icon"_s));
 }
 
 TEST(AppStreamMetainfo, LaunchesTheDesktopEntryAndProvidesTheRoutedMediaTypes)

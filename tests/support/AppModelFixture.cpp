@@ -63,6 +63,8 @@ AppModel& AppModelTest::makeModel()
         .bundle = ApplicationBundle({}),
         .endpoints = GoogleServiceEndpoints::fromEnvironment(processEnvironment),
         .registerAsDefaultApplication = registerAsDefaultApplication,
+        .readStartsAtLogin = [this] { return autostartEntry.isEnabled(); },
+        .writeStartsAtLogin = [this](bool enabled) { autostartEntry.setEnabled(enabled); },
         .retryPolicy = quickRetries(),
         .launchIntents = tracker,
         .openURLsNotification = notification,

@@ -6,6 +6,7 @@
 #include "state/JSONLocalStateStore.h"
 #include "model/LaunchIntentTracker.h"
 #include "model/OpenURLsNotification.h"
+#include "platform/AutostartEntry.h"
 #include "ScriptedBrowser.h"
 
 #include <QNetworkAccessManager>
@@ -67,6 +68,10 @@ protected:
     BrowserOpener browserInstead;
     QStringList clipboard;
     DefaultApplicationRegistering registerAsDefaultApplication;
+    // The desktop's start at login: the real entry, in a config folder of
+    // the test's own.
+    QTemporaryDir configFolder;
+    AutostartEntry autostartEntry{Environment{{QStringLiteral("XDG_CONFIG_HOME"), configFolder.path()}}};
     int mainWindowRequests = 0;
     // Every status message the model showed, in order.
     QStringList statuses;

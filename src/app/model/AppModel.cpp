@@ -648,6 +648,36 @@ void AppModel::reportMakingDefault(const QString& statusMessage, const std::opti
     Q_EMIT defaultApplicationReportChanged();
 }
 
+void AppModel::setStartsAtLogin(bool startsAtLogin)
+{
+    QString error;
+    if (!services_.writeStartsAtLogin) {
+        error = u"This desktop has no start at login setting Orvane can change."_s;
+    } else {
+        try {
+            services_.writeStartsAtLogin(startsAtLogin);
+        } catch (const std::exception& failure) {
+            error = u"Could not turn %1 \u201CStart Orvane when you log in\u201D: %2"_s.arg(
+                startsAtLogin ? u"on"_s : u"off"_s, friendlyError(failure));
+        }
+    }
+    showStartsAtLogin(error);
+}
+
+void AppModel::refreshStartsAtLogin()
+{
+    showStartsAtLogin(QString());
+}
+
+void AppModel::showStartsAtLogin(const QString& error)
+{
+    startsAtLogin_ = services_.readStartsAtLogin && services_.readStartsAtLogin();
+    startAtLoginError_ = error;
+    // Told even when nothing changed: a switch the user has just flipped
+    // shows the model's value again only when told.
+    Q_EMIT startsAtLoginChanged();
+}
+
 void AppModel::showOnboardingIfSetupIsIncomplete()
 {
     if (preferences_.hasCompletedOnboarding)

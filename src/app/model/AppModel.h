@@ -58,6 +58,10 @@ struct AppModelServices {
     // Makes Orvane the file manager's application for the supported files;
     // none where the desktop has no such setting.
     DefaultApplicationRegistering registerAsDefaultApplication = nullptr;
+    // Starting Orvane when the user logs in; none where the desktop has no
+    // such setting.
+    StartAtLoginReader readStartsAtLogin = nullptr;
+    StartAtLoginWriter writeStartsAtLogin = nullptr;
     // The status messages that name the desktop's parts.
     PlatformTexts platformTexts = PlatformTexts();
     // How requests Google failed for a passing reason are tried again; the
@@ -108,6 +112,11 @@ class AppModel final : public QObject {
     // lastError, nothing else ever writes it.
     Q_PROPERTY(QString defaultApplicationReport READ defaultApplicationReport NOTIFY defaultApplicationReportChanged)
     Q_PROPERTY(bool didMakingDefaultFail READ didMakingDefaultFail NOTIFY defaultApplicationReportChanged)
+    // Whether the session starts Orvane (in the background) when the user
+    // logs in, as the desktop had it when last read or changed; and why the
+    // last change failed, empty when it did not.
+    Q_PROPERTY(bool startsAtLogin READ startsAtLogin WRITE setStartsAtLogin NOTIFY startsAtLoginChanged)
+    Q_PROPERTY(QString startAtLoginError READ startAtLoginError NOTIFY startsAtLoginChanged)
     // The upload under way, once it has taken half a second (a quick one
     // never shows): its file, the bytes sent of the total, the rate in bytes
     // per second, how much is done (0 to 1, and in percent), the time left,
@@ -181,6 +190,11 @@ public:
     QString googleConnectionStatusTitle() const;
     const QString& defaultApplicationReport() const { return defaultApplicationReport_; }
     bool didMakingDefaultFail() const { return didMakingDefaultFail_; }
+    bool startsAtLogin() const { return startsAtLogin_; }
+    // Turns it on or off, then reads back what the desktop now has, so that
+    // a failed change still shows the truth (with its error).
+    void setStartsAtLogin(bool startsAtLogin);
+    const QString& startAtLoginError() const { return startAtLoginError_; }
     // How long an upload runs before it shows.
     static constexpr std::chrono::milliseconds uploadShownAfter{500};
     bool isUploading() const { return uploadMeter_.isActive() && isUploadShown_; }
@@ -227,6 +241,9 @@ public:
     // Registers Orvane as the file manager's application for every supported
     // type and says so, or why not.
     Q_INVOKABLE void makeOrvaneTheDefault();
+    // Reads again whether the session starts Orvane, forgetting the last
+    // change's error: the views ask whenever they show it.
+    Q_INVOKABLE void refreshStartsAtLogin();
     // A recorded Google URL, straight to the browser; anything but a web
     // address is refused with a message.
     Q_INVOKABLE void openRecordURL(const QUrl& openURL);
@@ -252,6 +269,7 @@ Q_SIGNALS:
     void isShowingOnboardingChanged();
     void googleConnectionStatusTitleChanged();
     void defaultApplicationReportChanged();
+    void startsAtLoginChanged();
     // One file's open has ended, so the next may begin.
     void openEnded();
     void hasOpenWorkChanged();
@@ -304,6 +322,8 @@ private:
     void setDidOpenSampleFile(bool didOpenSampleFile);
     // Says it on the status line (or as the error) and in the report.
     void reportMakingDefault(const QString& statusMessage, const std::optional<QString>& error = std::nullopt);
+    // Shows what the desktop has now, with the error of the change just tried.
+    void showStartsAtLogin(const QString& error);
 
     AppModelServices services_;
     WebBrowser browser_;
@@ -341,6 +361,8 @@ private:
     bool isShowingOnboarding_ = false;
     QString defaultApplicationReport_;
     bool didMakingDefaultFail_ = false;
+    bool startsAtLogin_ = false;
+    QString startAtLoginError_;
     QList<QUrl> unopenedFiles_;
     bool isQuitting_ = false;
 };

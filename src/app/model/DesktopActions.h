@@ -23,4 +23,11 @@ using ClipboardWriter = std::function<void(const QString&)>;
 // with; throws an error that says why when the desktop refuses.
 using DefaultApplicationRegistering = std::function<QCoro::Task<>()>;
 
+// Whether the session starts Orvane when the user logs in, as the desktop
+// has it now: the user may change it behind Orvane's back.
+using StartAtLoginReader = std::function<bool()>;
+// Turns starting at login on or off; throws an error that says why when the
+// desktop's setting cannot be changed.
+using StartAtLoginWriter = std::function<void(bool)>;
+
 } // namespace orvane

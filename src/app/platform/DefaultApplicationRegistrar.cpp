@@ -1,5 +1,6 @@
 #include "platform/DefaultApplicationRegistrar.h"
 
+#include "platform/DesktopEntryId.h"
 #include "routing/FileRouting.h"
 
 #include <QProcess>
@@ -43,7 +44,7 @@ QCoro::Task<> DefaultApplicationRegistrar::registerAsDefault() const
     QProcess process;
     process.setProcessEnvironment(toProcessEnvironment(environment_));
     process.setProgram(program);
-    process.setArguments(QStringList{QStringLiteral("default"), desktopEntryName} + mimeTypes());
+    process.setArguments(QStringList{QStringLiteral("default"), desktopEntryFileName} + mimeTypes());
 
     auto running = qCoro(process);
     if (!co_await running.start())

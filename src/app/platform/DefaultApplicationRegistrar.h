@@ -28,8 +28,6 @@ private:
 // tool as a separate process; the caller's event loop keeps running.
 class DefaultApplicationRegistrar {
 public:
-    static inline const QString desktopEntryName = QStringLiteral("app.orvane.Orvane.desktop");
-
     // The environment xdg-mime runs in: it decides which desktop's settings
     // are written (XDG_CURRENT_DESKTOP) and where (XDG_CONFIG_HOME, HOME).
     explicit DefaultApplicationRegistrar(Environment environment) : environment_(std::move(environment)) {}

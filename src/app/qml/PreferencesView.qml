@@ -4,8 +4,8 @@ import QtQuick.Layouts
 import Orvane
 
 // The preferences window: the Google account, how Office files open, the
-// Drive folder, and where local state is kept. Every change goes straight to
-// the model; there is nothing to apply.
+// Drive folder, starting at login, and where local state is kept. Every
+// change goes straight to the model; there is nothing to apply.
 Rectangle {
     id: preferences
 
@@ -13,6 +13,11 @@ Rectangle {
     implicitWidth: 560
     implicitHeight: 440
     color: Theme.windowBackground
+
+    // The user may have changed the desktop's start at login while the
+    // window was away.
+    Window.onVisibilityChanged: if (Window.visibility !== Window.Hidden) AppModel.refreshStartsAtLogin()
+    Window.onActiveChanged: if (Window.active) AppModel.refreshStartsAtLogin()
 
     ScrollView {
         id: form
@@ -94,6 +99,23 @@ Rectangle {
                     }
                     FootnoteText {
                         text: "Default: My Drive / Opened from Mac, with CSV Imports, Sheets, Docs, and Slides subfolders."
+                    }
+                }
+                PreferencesSection {
+                    Layout.fillWidth: true
+                    title: "Startup"
+
+                    Switch {
+                        objectName: "startAtLoginSwitch"
+                        text: "Start Orvane when you log in"
+                        checked: AppModel.startsAtLogin
+                        onToggled: AppModel.startsAtLogin = checked
+                    }
+                    ErrorBanner {
+                        objectName: "startAtLoginError"
+                        Layout.fillWidth: true
+                        visible: AppModel.startAtLoginError !== ""
+                        message: AppModel.startAtLoginError
                     }
                 }
                 PreferencesSection {

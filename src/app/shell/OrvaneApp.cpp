@@ -2,6 +2,7 @@
 
 #include "model/ActivityLog.h"
 #include "net/TrustStore.h"
+#include "platform/AutostartEntry.h"
 #include "platform/DefaultApplicationRegistrar.h"
 #include "platform/DesktopServices.h"
 #include "tokens/KeychainTokenStore.h"
@@ -35,6 +36,8 @@ OrvaneAppServices OrvaneAppServices::standard(QSettings& defaults)
         .registerAsDefaultApplication = [registrar = DefaultApplicationRegistrar(environment)] {
             return registrar.registerAsDefault();
         },
+        .readStartsAtLogin = [entry = AutostartEntry(environment)] { return entry.isEnabled(); },
+        .writeStartsAtLogin = [entry = AutostartEntry(environment)](bool enabled) { entry.setEnabled(enabled); },
         .hasSystemTray = QSystemTrayIcon::isSystemTrayAvailable(),
         .quit = [] { QCoreApplication::quit(); },
     };
@@ -55,6 +58,8 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
           .bundle = services_.bundle,
           .endpoints = GoogleServiceEndpoints::fromEnvironment(services_.environment),
           .registerAsDefaultApplication = services_.registerAsDefaultApplication,
+          .readStartsAtLogin = services_.readStartsAtLogin,
+          .writeStartsAtLogin = services_.writeStartsAtLogin,
           .platformTexts = PlatformTexts(PlatformTexts::thisDesktop, services_.hasSystemTray
                                                                           ? PlatformTexts::MenuPlace::trayIcon
                                                                           : PlatformTexts::MenuPlace::windowMenuButton),

@@ -32,6 +32,8 @@ struct OrvaneAppServices {
     BrowserOpener openInBrowser;
     ClipboardWriter copyToClipboard;
     DefaultApplicationRegistering registerAsDefaultApplication;
+    StartAtLoginReader readStartsAtLogin;
+    StartAtLoginWriter writeStartsAtLogin;
     // Whether the desktop shows tray items; without one the main window
     // carries the menu and the application ends with its last window.
     bool hasSystemTray;
@@ -47,7 +49,7 @@ struct OrvaneAppServices {
     PendingOpenList* pendingOpens = nullptr;
 
     // The user's data folder, the process environment, the system keyring,
-    // browser and clipboard, and the desktop's tray.
+    // browser and clipboard, the desktop's autostart folder, and its tray.
     static OrvaneAppServices standard(QSettings& defaults);
 };
 

@@ -1,5 +1,7 @@
+#include "SmallDisk.h"
 #include "ViewFixture.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using namespace orvane;
@@ -115,6 +117,58 @@ TEST_F(PreferencesViewTest, TheLocalStateNoteNamesThisOrvanesDataFolderAndTheSys
     EXPECT_EQ(text(item(window, u"localStateNote"_s)),
               u"Recent mappings are stored in %1. Tokens are stored in the system keyring, not in local JSON files."_s
                   .arg(QFileInfo(paths().defaultStateFileURL().toLocalFile()).absolutePath()));
+}
+
+TEST_F(PreferencesViewTest, TheStartAtLoginSwitchWritesOrRemovesTheAutostartEntryAndShowsWhetherItIsThere)
+{
+    QQuickWindow& window = showPreferences();
+    QQuickItem* startAtLogin = item(window, u"startAtLoginSwitch"_s);
+    const auto isOn = [startAtLogin] { return startAtLogin->property("checked").toBool(); };
+    EXPECT_EQ(text(startAtLogin), u"Start Orvane when you log in"_s);
+    EXPECT_FALSE(isOn());
+
+    click(window, startAtLogin);
+    QFile entry(autostartEntry.path());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_EQ(entry.readAll(), AutostartEntry::contents());
+    EXPECT_TRUE(isOn());
+
+    click(window, startAtLogin);
+    EXPECT_FALSE(QFile::exists(autostartEntry.path()));
+    EXPECT_FALSE(isOn());
+
+    // Changed by hand while the window was closed.
+    window.close();
+    autostartEntry.setEnabled(true);
+    showPreferencesWindow();
+    EXPECT_TRUE(isOn());
+    window.close();
+    QFile::remove(autostartEntry.path());
+    showPreferencesWindow();
+    EXPECT_FALSE(isOn());
+}
+
+TEST_F(PreferencesViewTest, AnAutostartFolderThatCannotBeWrittenIsToldAndTheSwitchStaysOff)
+{
+    SmallDisk disk(configFolder.path());
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.refusal().toStdString();
+    disk.makeReadOnly();
+    QQuickWindow& window = showPreferences();
+    QQuickItem* startAtLogin = item(window, u"startAtLoginSwitch"_s);
+    QQuickItem* error = item(window, u"startAtLoginError"_s);
+    EXPECT_FALSE(error->isVisible());
+
+    // Twice: the second failure changes nothing in the model, yet the switch
+    // must go back all the same.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        click(window, startAtLogin);
+        EXPECT_FALSE(startAtLogin->property("checked").toBool());
+    }
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_EQ(error->property("message"),
+              u"Could not turn on \u201CStart Orvane when you log in\u201D: The file \u201C%1/autostart\u201D could not "
+              u"be written. (Read-only file system)"_s.arg(configFolder.path()));
 }
 
 TEST_F(PreferencesViewTest, TheWindowIsTitledPreferencesAndKeepsItsWidth)
