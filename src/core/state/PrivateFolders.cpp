@@ -22,7 +22,7 @@ void createPrivateFolders(const QString& path)
     // Another process may have made the same folder a moment ago.
     const int error = errno;
     if (error != EEXIST || !QFileInfo(folder).isDir())
-        throw FileError(FileError::Kind::writeFailed, folder, FileError::systemReason(error));
+        throw FileError(FileError::Kind::folderNotMade, folder, FileError::systemReason(error));
 }
 
 } // namespace orvane

@@ -56,6 +56,9 @@ QString FileError::genericDescription() const
     case Kind::removeFailed:
         sentence = QStringLiteral("The file \u201C%1\u201D could not be removed.");
         break;
+    case Kind::folderNotMade:
+        sentence = QStringLiteral("The folder \u201C%1\u201D could not be made.");
+        break;
     case Kind::nameNotUtf8:
         sentence = QStringLiteral("Orvane cannot open \u201C%1\u201D: the file\u2019s name is not valid UTF-8 text. "
                                   "Rename the file and open it again.");

@@ -9,7 +9,8 @@ class FileError final : public Error {
 public:
     // nameNotUtf8: the name held bytes that are not UTF-8, which were lost
     // when it became text, so the file cannot be reached by that text.
-    enum class Kind { notFound, notReadable, writeFailed, removeFailed, nameNotUtf8 };
+    // folderNotMade: path is the folder that could not be made.
+    enum class Kind { notFound, notReadable, writeFailed, removeFailed, folderNotMade, nameNotUtf8 };
 
     // reason: the system's own words for the failure, if it gave any.
     FileError(Kind kind, QString path, QString reason = {})

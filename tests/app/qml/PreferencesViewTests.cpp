@@ -167,8 +167,8 @@ TEST_F(PreferencesViewTest, AnAutostartFolderThatCannotBeWrittenIsToldAndTheSwit
     }
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->property("message"),
-              u"Could not turn on \u201CStart Orvane when you log in\u201D: The file \u201C%1/autostart\u201D could not "
-              u"be written. (Read-only file system)"_s.arg(configFolder.path()));
+              u"Could not turn on \u201CStart Orvane when you log in\u201D: The folder \u201C%1/autostart\u201D could "
+              u"not be made. (Read-only file system)"_s.arg(configFolder.path()));
 }
 
 TEST_F(PreferencesViewTest, TheWindowIsTitledPreferencesAndKeepsItsWidth)

@@ -1,5 +1,6 @@
 #include "IconContrast.h"
 #include "SampleRecords.h"
+#include "SmallDisk.h"
 #include "ViewFixture.h"
 #include "windows/SymbolLibrary.h"
 
@@ -320,7 +321,12 @@ TEST_F(ViewScreenshotTest, Preferences)
 
     connectAndWait();
     model->copyLastOpenedURL();
+    // The long message of an autostart folder that cannot be written, too.
+    SmallDisk disk(configFolder.path());
+    if (disk.isMounted())
+        disk.makeReadOnly();
     QQuickWindow& window = showPreferencesWindow();
+    model->setStartsAtLogin(true);
     scrollToEnd(window, u"preferencesForm"_s);
     save(window, u"preferences-connected-error-scrolled"_s);
 }
