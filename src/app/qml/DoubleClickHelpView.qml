@@ -55,7 +55,7 @@ Popup {
             Item {
                 Layout.fillWidth: true
             }
-            Button {
+            PushButton {
                 objectName: "helpDoneButton"
                 text: "Done"
                 highlighted: true

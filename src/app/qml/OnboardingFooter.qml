@@ -24,7 +24,7 @@ Item {
         anchors.margins: 20
         spacing: 12
 
-        Button {
+        PushButton {
             objectName: "backButton"
             text: "Back"
             enabled: !footer.isFirstStep
@@ -44,7 +44,7 @@ Item {
             color: Theme.secondaryText
             font.pixelSize: Theme.footnoteSize
         }
-        Button {
+        PushButton {
             id: nextButton
             objectName: "nextButton"
             visible: !footer.isLastStep
@@ -53,7 +53,7 @@ Item {
             enabled: footer.nextEnabled
             onClicked: footer.next()
         }
-        Button {
+        PushButton {
             id: finishButton
             objectName: "finishButton"
             visible: footer.isLastStep

@@ -28,7 +28,7 @@ Rectangle {
         Repeater {
             model: sidebar.steps
 
-            AbstractButton {
+            PushButton {
                 id: stepButton
 
                 required property var modelData
@@ -51,6 +51,9 @@ Rectangle {
                 background: Rectangle {
                     radius: 8
                     color: stepButton.isSelected ? Theme.tinted(Theme.accent, 0.14) : "transparent"
+                    // Where Tab has taken the focus.
+                    border.width: stepButton.visualFocus ? 2 : 0
+                    border.color: Theme.accent
                 }
                 contentItem: RowLayout {
                     spacing: 10

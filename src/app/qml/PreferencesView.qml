@@ -55,7 +55,7 @@ Rectangle {
                         Item {
                             Layout.fillWidth: true
                         }
-                        Button {
+                        PushButton {
                             objectName: "accountButton"
                             text: AppModel.isConnected ? "Disconnect" : "Connect"
                             onClicked: AppModel.isConnected ? AppModel.disconnectGoogle() : AppModel.connectGoogle()

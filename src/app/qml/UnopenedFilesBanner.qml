@@ -37,12 +37,12 @@ BannerBox {
     }
     RowLayout {
         spacing: 8
-        Button {
+        PushButton {
             objectName: "openUnopenedFilesButton"
             text: banner.files.length === 1 ? "Open It" : "Open Them"
             onClicked: AppModel.openUnopenedFiles()
         }
-        Button {
+        PushButton {
             objectName: "dismissUnopenedFilesButton"
             text: "Dismiss"
             onClicked: AppModel.dismissUnopenedFiles()

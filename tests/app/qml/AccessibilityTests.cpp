@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QKeySequence>
+#include <QSignalSpy>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <future>
 
 using namespace orvane;
@@ -60,6 +62,21 @@ protected:
             collectControls(child, controls);
     }
 
+    static QList<QQuickItem*> enabledControls(QQuickWindow& window)
+    {
+        QList<QQuickItem*> controls;
+        collectControls(window.contentItem(), controls);
+        return controls;
+    }
+
+    static QQuickItem* focusedControl(QQuickWindow& window)
+    {
+        QQuickItem* focused = window.activeFocusItem();
+        while (focused && !focused->inherits("QQuickAbstractButton") && !focused->inherits("QQuickTextField"))
+            focused = focused->parentItem();
+        return focused;
+    }
+
     // Where Tab takes the focus, from the first control on, until it comes
     // round again.
     static QList<QQuickItem*> tabOrder(QQuickWindow& window)
@@ -67,14 +84,74 @@ protected:
         QList<QQuickItem*> reached;
         for (int presses = 0; presses < 100; ++presses) {
             pressKey(window, Qt::Key_Tab);
-            QQuickItem* focused = window.activeFocusItem();
-            while (focused && !focused->inherits("QQuickAbstractButton") && !focused->inherits("QQuickTextField"))
-                focused = focused->parentItem();
+            QQuickItem* focused = focusedControl(window);
             if (!focused || reached.contains(focused))
                 break;
             reached.append(focused);
         }
         return reached;
+    }
+
+    static QStringList describe(const QList<QQuickItem*>& controls)
+    {
+        QStringList names;
+        for (const QQuickItem* control : controls)
+            names.append(control->objectName().isEmpty() ? control->property("text").toString()
+                                                         : control->objectName());
+        return names;
+    }
+
+    static void expectTabReachesEveryEnabledControlInReadingOrder(QQuickWindow& window)
+    {
+        const QList<QQuickItem*> controls = enabledControls(window);
+        ASSERT_FALSE(controls.isEmpty());
+        QList<QQuickItem*> reached = tabOrder(window);
+        // Tab order is a ring: it starts wherever the focus was.
+        if (const qsizetype first = reached.indexOf(controls.first()); first > 0)
+            reached = reached.mid(first) + reached.first(first);
+        EXPECT_EQ(describe(reached), describe(controls));
+        EXPECT_EQ(reached, controls);
+    }
+
+    // Space and Return, on each push button that Tab took the focus to,
+    // press that button and no other (the page's default button's shortcut
+    // must not take Return from it); putBack sets the window as it was
+    // before each press. Buttons named in pressedBefore are left out, and
+    // those pressed here added to it.
+    static void expectSpaceAndReturnPressEachButton(QQuickWindow& window, const std::function<void()>& putBack,
+                                                    QStringList& pressedBefore)
+    {
+        putBack();
+        const QStringList names = describe(enabledControls(window));
+        const qsizetype controlCount = names.size();
+        for (qsizetype index = 0; index < controlCount; ++index) {
+            for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+                putBack();
+                const QList<QQuickItem*> controls = enabledControls(window);
+                ASSERT_EQ(controls.size(), controlCount);
+                QQuickItem* button = controls[index];
+                if (!button->inherits("QQuickAbstractButton") || button->property("checkable").toBool()
+                    || pressedBefore.contains(names[index]))
+                    break;
+                // A button that lost and got back the focus has it without
+                // the keyboard's mark: Tab round to it, as a person would.
+                for (int presses = 0; presses < 100 && !button->property("visualFocus").toBool(); ++presses)
+                    pressKey(window, Qt::Key_Tab);
+                QSignalSpy pressed(button, SIGNAL(clicked()));
+                pressKey(window, key);
+                EXPECT_EQ(pressed.count(), 1)
+                    << qPrintable(names[index]) << " with " << qPrintable(QKeySequence(key).toString());
+            }
+        }
+        pressedBefore += names;
+    }
+
+    // Nothing under way, not connected: as the window was first shown.
+    void waitForTheModelAtRest()
+    {
+        ASSERT_TRUE(waitUntil([this] { return !model->isConnectingGoogle() && !model->isOpening(); }));
+        if (model->isConnected())
+            model->disconnectGoogle();
     }
 
     void storeRecords(const QStringList& paths)
@@ -123,8 +200,8 @@ TEST_F(AccessibilityTest, EveryControlOfEachOnboardingStepHasANameOfItsOwn)
     makeViews();
     QQuickWindow& window = showMainWindow();
 
-    for (const QString step : {u"welcome"_s, u"connect"_s, u"destination"_s, u"mode"_s, u"doubleClick"_s,
-                               u"testFile"_s}) {
+    for (const QString& step :
+         {u"welcome"_s, u"connect"_s, u"destination"_s, u"mode"_s, u"doubleClick"_s, u"testFile"_s}) {
         click(window, item(window, u"sidebarStep_"_s + step));
         const QStringList names = controlNames(readAsAScreenReader());
         SCOPED_TRACE(step.toStdString());
@@ -138,16 +215,11 @@ TEST_F(AccessibilityTest, TabReachesEveryEnabledControlInReadingOrderAndSpaceOrR
     storeRecords({u"/home/aki/Documents/Quarterly sales.csv"_s, u"/home/aki/Downloads/contacts.csv"_s});
     makeViews();
     QQuickWindow& window = showMainWindow();
-    QList<QQuickItem*> controls;
-    collectControls(window.contentItem(), controls);
+    const QList<QQuickItem*> controls = enabledControls(window);
     ASSERT_TRUE(std::any_of(controls.begin(), controls.end(),
                             [](QQuickItem* control) { return control->objectName() == u"openRecordButton"_s; }));
 
-    QList<QQuickItem*> reached = tabOrder(window);
-    // Tab order is a ring: it starts wherever the focus was.
-    if (const qsizetype first = reached.indexOf(controls.first()); first > 0)
-        reached = reached.mid(first) + reached.first(first);
-    EXPECT_EQ(reached, controls);
+    expectTabReachesEveryEnabledControlInReadingOrder(window);
 
     const auto pressWith = [&](Qt::Key key, const QString& expectedURL) {
         browserCalls.clear();
@@ -160,6 +232,47 @@ TEST_F(AccessibilityTest, TabReachesEveryEnabledControlInReadingOrderAndSpaceOrR
     };
     pressWith(Qt::Key_Space, u"https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit"_s);
     pressWith(Qt::Key_Return, u"https://docs.google.com/spreadsheets/d/1AbC-dEf_2/edit"_s);
+}
+
+TEST_F(AccessibilityTest, OnEveryOnboardingStepTabReachesEachEnabledControlInOrderAndSpaceOrReturnPressesIt)
+{
+    setPreferences({.hasCompletedOnboarding = false});
+    makeViews();
+    QQuickWindow& window = showMainWindow();
+    QQuickItem* onboarding = item(window, u"onboardingView"_s);
+    const int stepCount = onboarding->property("steps").toList().size();
+    ASSERT_EQ(stepCount, 6);
+
+    // The sidebar and the footer stay from page to page.
+    QStringList pressedBefore;
+    for (int step = 0; step < stepCount; ++step) {
+        const auto putBack = [&] {
+            waitForTheModelAtRest();
+            onboarding->setProperty("showingDoubleClickHelp", false);
+            onboarding->setProperty("selectedStep", step);
+            settle(window);
+        };
+        putBack();
+        SCOPED_TRACE(onboarding->property("selectedStepKey").toString().toStdString());
+        expectTabReachesEveryEnabledControlInReadingOrder(window);
+        expectSpaceAndReturnPressEachButton(window, putBack, pressedBefore);
+    }
+}
+
+TEST_F(AccessibilityTest, InPreferencesTabReachesEachEnabledControlInOrderAndSpaceOrReturnPressesIt)
+{
+    makeViews();
+    QQuickWindow& window = showPreferencesWindow();
+
+    expectTabReachesEveryEnabledControlInReadingOrder(window);
+    QStringList pressed;
+    expectSpaceAndReturnPressEachButton(
+        window,
+        [&] {
+            waitForTheModelAtRest();
+            settle(window);
+        },
+        pressed);
 }
 
 } // namespace
