@@ -137,6 +137,18 @@ TEST_F(ResumableUploadEndpoint, RefusesChunksThatBreakGooglesRules)
     EXPECT_EQ(put(session, 0, block).status, 308) << "the session is still usable";
 }
 
+TEST_F(ResumableUploadEndpoint, AnEmptyFileIsOnePutWithoutARangeAndItsSessionAnswersWithTheFileAfterwards)
+{
+    content.clear();
+    const QUrl session = sessionUri();
+    const HttpResult made = http.send("PUT"_ba, session, {}, {});
+    ASSERT_EQ(made.status, 200) << made.body.toStdString();
+    const std::optional<EmulatedDriveItem> stored = emulator.findFile(made.json()[u"id"_s].toString());
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->name, u"big.csv"_s);
+    EXPECT_EQ(askStatus(session).body, made.body);
+}
+
 TEST_F(ResumableUploadEndpoint, AChunkCutOffOnTheWayKeepsItsWholeBlocksAndIsCountedAsReceived)
 {
     const QUrl session = sessionUri();

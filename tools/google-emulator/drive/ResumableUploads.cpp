@@ -218,6 +218,13 @@ std::shared_ptr<UploadSession> ResumableUploads::sessionOf(const HttpRequestHead
 std::unique_ptr<BodySink> ResumableUploads::put(const HttpRequestHead& head)
 {
     const std::shared_ptr<UploadSession> session = sessionOf(head);
+    // An empty file's one chunk has no bytes to name: Google's clients send it
+    // without Content-Range.
+    if (!head.headers.contains("Content-Range"_ba) && session->state == UploadSession::State::open
+        && session->totalBytes == 0) {
+        ++session->chunkRequests;
+        return std::make_unique<ChunkSink>(m_drive, session, 0);
+    }
     const ContentRange range = contentRangeOf(head);
     if (session->state == UploadSession::State::complete)
         return answer(*session->completion);
