@@ -95,13 +95,14 @@ int main(int argc, char** argv)
     for (const EmulatedDriveItem& item : emulator.files())
         if (!item.isFolder())
             ++onDrive[item.name];
-    const qsizetype uploads = emulator.requests(u"/upload/drive/v3/files"_s).size();
+    // Each upload opens one session.
+    const qsizetype uploads = emulator.requests(u"/upload/drive/v3/files"_s, "POST").size();
     const bool eachOnce = uploads == files && onDrive.size() == files
         && std::all_of(onDrive.cbegin(), onDrive.cend(), [](int count) { return count == 1; });
     const bool allRecorded = recordedPaths(desktop.stateFilePath()) == paths;
     const double growth = residentAtLast - residentAtFirstMeasured;
 
-    std::printf("%lld files in %.1f s (%.0f ms each); %lld upload requests, %lld files on Drive, each once: %s; "
+    std::printf("%lld files in %.1f s (%.0f ms each); %lld upload sessions, %lld files on Drive, each once: %s; "
                 "all recorded: %s\n",
                 qlonglong(files), double(elapsed.elapsed()) / 1000, double(elapsed.elapsed()) / double(files),
                 qlonglong(uploads), qlonglong(onDrive.size()), eachOnce ? "yes" : "NO", allRecorded ? "yes" : "NO");

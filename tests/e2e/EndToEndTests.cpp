@@ -26,7 +26,8 @@ protected:
     }
     QString stateFilePath() const { return desktop->stateFilePath(); }
     QStringList browserCalls() const { return desktop->browserCalls(); }
-    qsizetype uploadCount() const { return emulator.requests(uploadPath).size(); }
+    // Uploads begun: each opens a session.
+    qsizetype uploadCount() const { return emulator.requests(uploadPath, "POST").size(); }
 
     // The Sheets page of the one uploaded file.
     QString sheetsPage() const
@@ -145,6 +146,26 @@ TEST_F(EndToEndTest, OpensOneAfterTheOtherWhileDrivesSearchLagsMakeOneFolderOfEa
     }
     EXPECT_EQ(folders, (QStringList{u"Opened from Mac"_s, u"CSV Imports"_s, u"Sheets"_s}));
     EXPECT_EQ(emulator.files().size(), 6);
+}
+
+TEST_F(EndToEndTest, AnOpenWhoseUploadAnswerIsLostMakesOneFileAndOpensItsPageOnce)
+{
+    desktop->completeOnboarding();
+    storeSignIn();
+    // Drive keeps the file but its answer never arrives, and its search does not show the file yet.
+    emulator.lagSearchBehind(std::chrono::minutes(10));
+    emulator.dropNextAnswers(uploadPath, 1, "PUT");
+
+    const auto orvane = start({writeFile(u"lost answer.csv"_s, "a,b\n1,2\n")});
+
+    ASSERT_EQ(orvane->waitForExit(), 0) << orvane->output().toStdString();
+    EXPECT_TRUE(orvane->output().contains(u"Status: Uploaded and opened lost answer.csv"_s)) << orvane->output().toStdString();
+    QList<EmulatedDriveItem> files = emulator.files();
+    files.removeIf([](const EmulatedDriveItem& item) { return item.isFolder(); });
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(orvane->countLines(u"Opening in the browser:"_s), 1);
+    EXPECT_EQ(desktop->waitForBrowserCalls(1), QStringList{sheetsPage()});
+    EXPECT_TRUE(readFile(stateFilePath()).contains(files.first().id.toUtf8()));
 }
 
 TEST_F(EndToEndTest, FailedUploadSaysSoAndLeavesTheStateFileAsItWas)

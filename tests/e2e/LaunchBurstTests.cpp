@@ -70,7 +70,7 @@ protected:
     // Orvane. Then every file was uploaded once or is offered at the next start.
     void expectEachFileUploadedOnceOrOfferedAfterEndingBy(int signal)
     {
-        emulator.stallNextRequests(uploadPath, std::chrono::milliseconds(100), 100);
+        emulator.stallNextRequests(uploadPath, std::chrono::milliseconds(100), 100, "PUT");
         const QStringList names = launch(100);
         OrvaneProcess* first = nullptr;
         for (int round = 0; !first && round < 1500; ++round) {
@@ -122,7 +122,7 @@ TEST_F(LaunchBurstTest, FiftyLaunchesAtOnceWithNothingRunningMakeOneOrvaneThatUp
     const QStringList names = launch(50);
 
     EXPECT_EQ(waitForAll(), names);
-    EXPECT_EQ(emulator.requests(uploadPath).size(), 50);
+    EXPECT_EQ(emulator.requests(uploadPath, "POST").size(), 50);
     EXPECT_EQ(guiProcesses(), 1);
     EXPECT_EQ(desktop->waitForBrowserCalls(50).size(), 50);
 }
@@ -131,12 +131,12 @@ TEST_F(LaunchBurstTest, FiftyLaunchesAtOnceWithNothingRunningMakeOneOrvaneThatUp
 // their turn in the one Orvane, which ends only after the last of them.
 TEST_F(LaunchBurstTest, FiftyLaunchesDuringAStalledUploadAreAllUploadedOnceBeforeOrvaneEnds)
 {
-    emulator.stallNextRequests(uploadPath, std::chrono::milliseconds(1500));
+    emulator.stallNextRequests(uploadPath, std::chrono::milliseconds(1500), 1, "PUT");
 
     const QStringList names = launch(50);
 
     EXPECT_EQ(waitForAll(), names);
-    EXPECT_EQ(emulator.requests(uploadPath).size(), 50);
+    EXPECT_EQ(emulator.requests(uploadPath, "POST").size(), 50);
     EXPECT_EQ(guiProcesses(), 1);
 }
 
@@ -147,7 +147,7 @@ TEST_F(LaunchBurstTest, FilesOpenedOneAfterAnotherWhileOrvaneComesAndGoesAreEach
     const QStringList names = launch(20, std::chrono::milliseconds(40));
 
     EXPECT_EQ(waitForAll(), names);
-    EXPECT_EQ(emulator.requests(uploadPath).size(), 20);
+    EXPECT_EQ(emulator.requests(uploadPath, "POST").size(), 20);
     EXPECT_GE(guiProcesses(), 1);
 }
 

@@ -178,7 +178,7 @@ TEST_F(TrayTest, TheMenuShowsFileNamesAsTheyAreAndEachEntryDoesWhatItSays)
 
 TEST_F(TrayTest, AnUploadUnderWayShowsInTheTooltipAndHeadsTheMenuWithACancel)
 {
-    // Over 5 MiB, so a resumable upload; its chunk hangs until the cancel.
+    // Large enough to show its bytes going; its chunk hangs until the cancel.
     emulator.stallNextRequests(u"/upload/drive/v3/files"_s, 30s, 1, "PUT");
     const QString file = desktop->writeFile(u"export.csv"_s, QByteArray(6 * 1024 * 1024, 'a'));
     const auto orvane = startInTray({file});

@@ -101,7 +101,7 @@ void AppModelTest::connectAndWait()
 
 qsizetype AppModelTest::uploadCount() const
 {
-    return emulator.requests(u"/upload/drive/v3/files"_s).size();
+    return emulator.requests(u"/upload/drive/v3/files"_s, "POST").size();
 }
 
 } // namespace orvane::testsupport

@@ -46,7 +46,7 @@ protected:
     void openAndWait(const QUrl& fileURL);
     void connectAndWait();
 
-    // Multipart uploads the emulator received.
+    // Uploads begun: each opens a session.
     qsizetype uploadCount() const;
 
     QTemporaryDir supportFolder;

@@ -203,10 +203,12 @@ QList<RecordedRequest> GoogleEmulatorProcess::requests() const
     return recorded;
 }
 
-QList<RecordedRequest> GoogleEmulatorProcess::requests(const QString& path) const
+QList<RecordedRequest> GoogleEmulatorProcess::requests(const QString& path, const QByteArray& method) const
 {
     QList<RecordedRequest> matching = requests();
-    matching.removeIf([&](const RecordedRequest& request) { return request.path != path; });
+    matching.removeIf([&](const RecordedRequest& request) {
+        return request.path != path || (!method.isEmpty() && request.method != method);
+    });
     return matching;
 }
 

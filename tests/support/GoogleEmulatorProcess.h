@@ -109,8 +109,8 @@ public:
     QList<EmulatedDriveItem> files() const;
     std::optional<EmulatedDriveItem> findFile(const QString& id) const;
     QList<RecordedRequest> requests() const;
-    // The recorded requests for one path, in arrival order.
-    QList<RecordedRequest> requests(const QString& path) const;
+    // The recorded requests for one path (and method, when given), in arrival order.
+    QList<RecordedRequest> requests(const QString& path, const QByteArray& method = {}) const;
 
     // Forgets files, tokens, codes, recorded requests and faults.
     void reset();

@@ -13,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QUuid>
 
 using namespace Qt::StringLiterals;
 
@@ -362,39 +361,9 @@ QCoro::Task<DriveFile> GoogleDriveClient::upload(DriveAuthorization& authorizati
     StreamingConnection connection(NetworkRoute::to(endpoints_.driveUploadEndpoint, networkAccessManager_),
                                    tuning_.idleTimeout);
     UploadProgressReporter progress(progress_, file->size());
-    const HttpResponse response = file->size() > tuning_.multipartLimit
-        ? co_await uploadResumable(authorization, request, metadata, file, connection, progress)
-        : co_await uploadInOneRequest(authorization, request, metadata, file, connection, progress);
+    const HttpResponse response = co_await uploadResumable(authorization, request, metadata, file, connection, progress);
     progress.finish();
     co_return decodedAnswer<DriveFile>(response);
-}
-
-QCoro::Task<HttpResponse> GoogleDriveClient::uploadInOneRequest(DriveAuthorization& authorization,
-                                                                const DriveUploadRequest& request, QByteArray metadata,
-                                                                std::shared_ptr<const UploadFile> file,
-                                                                StreamingConnection& connection,
-                                                                UploadProgressReporter& progress)
-{
-    const QByteArray boundary =
-        "OrvaneBoundary-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
-    QUrl url = endpoints_.driveUploadEndpoint;
-    url.setQuery(u"uploadType=multipart&fields=id,name,webViewLink,mimeType"_s);
-    const QByteArray head = "--" + boundary + "\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n" + metadata
-        + "\r\n--" + boundary + "\r\nContent-Type: " + request.route.sourceMimeType.toUtf8() + "\r\n\r\n";
-    const QByteArray tail = "\r\n--" + boundary + "--\r\n";
-    RetryBudget budget(retryPolicy_, abort_);
-    co_return co_await exchange(
-        authorization,
-        [&](QString token) {
-            const auto body = std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
-            progress.follow(body, 0);
-            const HttpHeaders headers{
-                {"Authorization", "Bearer " + token.toUtf8()},
-                {"Content-Type", "multipart/related; boundary=" + boundary},
-            };
-            return connection.send("POST", url, headers, body, abort_);
-        },
-        budget);
 }
 
 QCoro::Task<HttpResponse> GoogleDriveClient::uploadResumable(DriveAuthorization& authorization,

@@ -25,12 +25,9 @@ class QNetworkAccessManager;
 
 namespace orvane {
 
-// How the client sends a file: in one multipart request up to
-// multipartLimit bytes, larger files through a resumable session in chunks of
-// chunkSize (a multiple of 256 KiB). Tests make both small.
+// How the client sends a file: through a resumable session, in chunks of
+// chunkSize (a multiple of 256 KiB). Tests make it small.
 struct UploadTuning {
-    // Google's limit for the multipart upload: 5 MB.
-    static constexpr qint64 googleMultipartLimit = 5 * 1024 * 1024;
     // Measured against the emulator over HTTP and TLS (bench/README.md): larger
     // chunks pay for fewer round trips; one chunk is the most sent again after
     // a dropped connection.
@@ -38,7 +35,6 @@ struct UploadTuning {
 
     static_assert(defaultChunkSize % ResumableUpload::chunkGranularity == 0, "Drive takes chunks in multiples of 256 KiB");
 
-    qint64 multipartLimit = googleMultipartLimit;
     qint64 chunkSize = defaultChunkSize;
     // How long an upload's request may go without a byte moving.
     std::chrono::milliseconds idleTimeout = requestTimeout;
@@ -57,6 +53,11 @@ struct DriveFile;
 // under the retry policy; a 401 gets one refreshed token and one more try.
 // Any other status outside 2xx, or one that persists, fails with
 // UrlError::badServerResponse carrying Google's own message.
+// Every file, however small, goes through a resumable session: when an
+// upload's answer is lost, the session tells whether Drive made the file,
+// where a one-request upload sent again could make a second one (Drive takes
+// no generated ID for an upload that converts, and its search may not show
+// the file yet).
 class GoogleDriveClient final : public DriveUploading {
 public:
     // Lists longer than this many pages are taken for a server fault.
@@ -73,10 +74,10 @@ public:
                       UploadProgressHandler progress = {}, UploadTuning tuning = {},
                       SharedImportLimits importLimits = std::make_shared<SharedImportLimits::element_type>());
 
-    // Token, root folder, destination folder, then the file (see
-    // UploadTuning), strictly in that order; folders made before a failure stay.
-    // A conversion Drive would refuse (see DriveImportLimits) fails after the
-    // token, before anything is made or sent.
+    // Token, root folder, destination folder, then the file, strictly in that
+    // order; folders made before a failure stay. A conversion Drive would
+    // refuse (see DriveImportLimits) fails after the token, before anything is
+    // made or sent.
     QCoro::Task<DriveUploadResult> uploadFile(DriveUploadRequest request) override;
 
 
@@ -97,9 +98,6 @@ private:
     // Makes the folder with this ID, or finds it made by an earlier try.
     QCoro::Task<QString> createFolder(DriveAuthorization& authorization, QString name, QString parentID, QString id);
     QCoro::Task<DriveFile> upload(DriveAuthorization& authorization, DriveUploadRequest request, QString parentID);
-    QCoro::Task<HttpResponse> uploadInOneRequest(DriveAuthorization& authorization, const DriveUploadRequest& request,
-                                                 QByteArray metadata, std::shared_ptr<const UploadFile> file,
-                                                 StreamingConnection& connection, UploadProgressReporter& progress);
     QCoro::Task<HttpResponse> uploadResumable(DriveAuthorization& authorization, const DriveUploadRequest& request,
                                               QByteArray metadata, std::shared_ptr<const UploadFile> file,
                                               StreamingConnection& connection, UploadProgressReporter& progress);

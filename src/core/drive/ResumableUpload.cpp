@@ -115,8 +115,9 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
                 co_await budget.waitBeforeNextTry(PassingFailure::transient);
             }
             offset = kept;
-            // All kept but not yet answered with the file: the session says what it made.
-            mustAsk = offset == file_->size();
+            // All kept but not yet answered with the file: the session says
+            // what it made. An empty file has nothing to keep: it is sent again.
+            mustAsk = offset == file_->size() && offset > 0;
         } else if (answer->isHttpFailure()) {
             throw driveAnswerError(*answer);
         } else {
@@ -130,11 +131,13 @@ QCoro::Task<HttpResponse> ResumableUpload::sendChunk(const QUrl& session, qint64
     const qint64 length = std::min(chunkSize_, file_->size() - offset);
     const auto body = std::make_shared<FileFramedBody>(QByteArray(), file_, offset, length, QByteArray());
     with_.progress.follow(body, offset);
-    const HttpHeaders headers{
-        {"Authorization", with_.authorization.bearer()},
-        {"Content-Range", "bytes " + QByteArray::number(offset) + '-' + QByteArray::number(offset + length - 1) + '/'
-                              + QByteArray::number(file_->size())},
-    };
+    HttpHeaders headers{{"Authorization", with_.authorization.bearer()}};
+    // An empty file has no bytes to name: its one PUT goes without a range,
+    // as Google's own clients send it.
+    if (length > 0)
+        headers.append({"Content-Range", "bytes " + QByteArray::number(offset) + '-'
+                                             + QByteArray::number(offset + length - 1) + '/'
+                                             + QByteArray::number(file_->size())});
     co_return co_await with_.connection.send("PUT", session, headers, body, with_.abort);
 }
 

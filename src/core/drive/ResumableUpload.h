@@ -17,7 +17,8 @@
 namespace orvane {
 
 // Sends a file to Drive through a resumable upload session, as Google
-// documents it for large files and unreliable networks. The file goes in
+// documents it for large files, unreliable networks, and small files at the
+// cost of one more request. The file goes in
 // chunks (every one but the last a multiple of 256 KiB), each answered 308
 // with the Range Drive has kept, which decides where the next one starts.
 // After a chunk that failed on the way (a dropped connection, a time-out, a

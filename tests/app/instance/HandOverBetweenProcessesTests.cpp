@@ -118,7 +118,7 @@ TEST_F(InstanceHandOverTest, SecondProcessHandsItsFilesToTheFirstWhichOpensThemO
     EXPECT_EQ(opened.first(), u"status\tOpening sales.csv..."_s);
     EXPECT_EQ(opened.count(u"status\tOpening sales.csv..."_s), 1);
     EXPECT_EQ(editorPagesIn(opened), 1);
-    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s).size(), 1);
+    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s, "POST").size(), 1);
 
     const std::unique_ptr<QProcess> third = start({});
     expectHandedOver(*third);
@@ -173,7 +173,7 @@ TEST_F(InstanceHandOverTest, AFileWhoseStartGaveUpOnAStoppedOrvaneIsNotOpenedWhe
     const QStringList opened = linesUntil(*first, u"status\tUploaded and opened sales.csv"_s);
     EXPECT_EQ(opened.first(), u"status\tOpening sales.csv..."_s) << opened.join(u" | "_s).toStdString();
     EXPECT_FALSE(opened.contains(u"status\tOpening late.csv..."_s));
-    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s).size(), 1);
+    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s, "POST").size(), 1);
 
     stop(*first);
 }

@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString uploadPath = u"/upload/drive/v3/files"_s;
-// Over 5 MiB: a resumable upload, in one chunk of the default size.
+// Large enough to show its bytes rising; one chunk of the default size.
 constexpr qint64 largeSize = 6 * 1024 * 1024;
 
 // What the model published at one uploadChanged.
@@ -33,7 +33,7 @@ protected:
         });
     }
 
-    // The next chunk, or multipart upload, waits that long before the emulator takes it.
+    // The next request of the method (POST opens a session, PUT sends a chunk) waits that long before the emulator takes it.
     void stallNextUpload(std::chrono::milliseconds duration, const QByteArray& method)
     {
         emulator.stallNextRequests(uploadPath, duration, 1, method);
@@ -68,14 +68,14 @@ TEST_F(AppModelUploadTest, ASmallUploadShowsOnlyWhenItTakesLongerThanHalfASecond
     openAndWait(writeFile(u"quick.csv"_s, "a,b\n1,2\n"));
     EXPECT_TRUE(shown.isEmpty()) << "a quick upload never shows";
 
-    stallNextUpload(std::chrono::milliseconds(900), "POST");
+    stallNextUpload(std::chrono::milliseconds(900), "PUT");
     openAndWait(writeFile(u"slow.csv"_s, "a,b\n1,2\n"));
     ASSERT_GE(shown.size(), 2);
     EXPECT_TRUE(shown.first().isUploading);
     EXPECT_EQ(shown.first().fileName, u"slow.csv"_s);
     EXPECT_TRUE(shown.first().title.startsWith(u"Uploading slow.csv \u2014 "_s)) << qPrintable(shown.first().title);
     EXPECT_FALSE(shown.last().isUploading);
-    EXPECT_EQ(emulator.requests(uploadPath).last().queryValue(u"uploadType"_s), u"multipart"_s);
+    EXPECT_EQ(emulator.requests(uploadPath).last().header("Content-Range"), "bytes 0-7/8") << "the whole file in one chunk";
 }
 
 TEST_F(AppModelUploadTest, CancelStopsTheUploadAtOnceEndsItsSessionRecordsNothingAndTheWaitingOpenRuns)
@@ -97,8 +97,9 @@ TEST_F(AppModelUploadTest, CancelStopsTheUploadAtOnceEndsItsSessionRecordsNothin
     ASSERT_EQ(records.size(), 1);
     EXPECT_TRUE(records.first().localFilePath.endsWith(u"/next.csv"_s));
     const QList<EmulatedUploadSession> sessions = emulator.uploadSessions();
-    ASSERT_EQ(sessions.size(), 1);
+    ASSERT_EQ(sessions.size(), 2);
     EXPECT_EQ(sessions.first().state, u"cancelled"_s) << "ended with the DELETE Google documents";
+    EXPECT_EQ(sessions.last().state, u"complete"_s);
     EXPECT_EQ(statuses.mid(statuses.indexOf(u"Opening export.csv..."_s)),
               (QStringList{u"Opening export.csv..."_s, u"Upload of export.csv cancelled"_s, u"Opening next.csv..."_s,
                            u"Uploaded and opened next.csv"_s}));
@@ -107,7 +108,7 @@ TEST_F(AppModelUploadTest, CancelStopsTheUploadAtOnceEndsItsSessionRecordsNothin
 // Nothing queued behind the cancel, so nothing else clears or sets the error.
 TEST_F(AppModelUploadTest, ACancelledSampleIsNoErrorAndLeavesTheSampleStepUnfinished)
 {
-    stallNextUpload(std::chrono::seconds(30), "POST");
+    stallNextUpload(std::chrono::seconds(30), "PUT");
     model->openSampleCSV();
     ASSERT_TRUE(waitUntil([this] { return model->isUploading(); }));
 

@@ -295,7 +295,7 @@ TEST_F(HomeViewTest, AnUploadUnderWayShowsItsNamePercentAndTimeLeftAndItsCancelS
     connectAndWait();
     QQuickItem* banner = item(window, u"uploadBanner"_s);
     EXPECT_FALSE(banner->isVisible());
-    // Over 5 MiB, so a resumable upload; its chunk hangs until the cancel.
+    // Large enough to show its bytes going; its chunk hangs until the cancel.
     emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::seconds(30), 1, "PUT");
     model->openFile(writeFile(u"export.csv"_s, QByteArray(6 * 1024 * 1024, 'a')));
     ASSERT_TRUE(waitUntil([this] { return model->isUploading(); }));

@@ -210,7 +210,7 @@ TEST_F(OrvaneAppTest, WithoutATrayAnOpenThatIsUnderWayIsFinishedBeforeQuitting)
     ASSERT_TRUE(waitUntil([&orvane] { return !orvane.isLaunchCheckPending(); }));
     QQuickWindow& window = orvane.mainWindow().makeWindowIfNeeded();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::milliseconds(1000));
+    emulator.stallNextRequests(u"/upload/drive/v3/files"_s, std::chrono::milliseconds(1000), 1, "PUT");
     orvane.model().openFile(writeFile(u"report.csv"_s, "a,b\n1,2\n"));
     ASSERT_TRUE(orvane.model().isOpening());
 

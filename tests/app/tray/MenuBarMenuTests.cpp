@@ -202,7 +202,7 @@ TEST_F(MenuBarMenuTest, EveryActionableItemButTheFilesAndQuitHasASymbol)
     EXPECT_TRUE(action(u"Quit Orvane"_s)->icon().isNull());
 }
 
-// A file over 5 MiB, whose resumable upload's chunk the emulator holds for duration, opened.
+// A large file, whose upload's chunk the emulator holds for duration, opened.
 class MenuBarMenuUploadTest : public MenuBarMenuTest {
 protected:
     void openLargeFileWithAStalledUpload(std::chrono::milliseconds duration)

@@ -135,7 +135,8 @@ TEST_F(SecureRouteTest, SignsInLooksUpCreatesFoldersAndUploadsOverTlsTrustingThe
     EXPECT_TRUE(emulator.findFile(result.fileID));
     EXPECT_EQ(emulator.files().size(), 3) << "two folders and the file";
     EXPECT_EQ(emulator.requests(u"/token"_s).size(), 1);
-    EXPECT_EQ(emulator.requests(uploadPath).size(), 1);
+    EXPECT_EQ(emulator.requests(uploadPath, "POST").size(), 1);
+    EXPECT_EQ(emulator.requests(uploadPath, "PUT").size(), 1);
 }
 
 TEST_F(SecureRouteTest, ACertificateFromAnUnknownAuthorityIsRefusedByTheRequestsAndByTheUpload)

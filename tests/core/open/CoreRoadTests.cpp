@@ -93,14 +93,14 @@ TEST_F(CoreRoadTest, CsvIsConvertedThenReusedThenUploadedAgainWhenChanged)
     const OpenOutcome second = open(csv, OpenMode::officePreserved);
     EXPECT_FALSE(second.didUpload());
     EXPECT_EQ(second.record().id, first.record().id);
-    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s).size(), 1);
+    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s, "POST").size(), 1);
     EXPECT_EQ(browser.visits().size(), 1) << "the stored token was used";
 
     writeFile(u"orvane-sample.csv"_s, "Name,Team\nAki,Sale5\n");
     const OpenOutcome third = open(csv, OpenMode::officePreserved);
     EXPECT_TRUE(third.didUpload());
     EXPECT_NE(third.record().googleDriveFileID, first.record().googleDriveFileID);
-    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s).size(), 2);
+    EXPECT_EQ(emulator.requests(u"/upload/drive/v3/files"_s, "POST").size(), 2);
     EXPECT_EQ(stateStore.loadRecords().size(), 2);
     EXPECT_EQ(JSONLocalStateStore(stateStore.stateURL()).loadRecords().first().id, third.record().id);
 }
