@@ -1,5 +1,6 @@
 #include "windows/WindowPalette.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMetaEnum>
 #include <QPalette>
@@ -29,8 +30,6 @@ void copyGroup(const QPalette& palette, QPalette::ColorGroup group, QObject& col
     }
 }
 
-} // namespace
-
 void applyApplicationPalette(QQuickWindow& window)
 {
     auto* windowPalette = window.property("palette").value<QObject*>();
@@ -43,6 +42,34 @@ void applyApplicationPalette(QQuickWindow& window)
         if (auto* colorGroup = windowPalette->property(name).value<QObject*>())
             copyGroup(palette, group, *colorGroup);
     }
+}
+
+// Lives as long as the window it watches.
+class ApplicationPaletteFollower final : public QObject {
+public:
+    explicit ApplicationPaletteFollower(QQuickWindow& window) : QObject(&window), window_(window)
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && event->type() == QEvent::ApplicationPaletteChange)
+            applyApplicationPalette(window_);
+        return false;
+    }
+
+private:
+    QQuickWindow& window_;
+};
+
+} // namespace
+
+void followApplicationPalette(QQuickWindow& window)
+{
+    applyApplicationPalette(window);
+    new ApplicationPaletteFollower(window);
 }
 
 } // namespace orvane

@@ -49,7 +49,7 @@ QQuickWindow& WindowPresenter::makeWindowIfNeeded()
     if (window_)
         return *window_;
     window_ = std::make_unique<QQuickView>(&engine_(), nullptr);
-    applyApplicationPalette(*window_);
+    followApplicationPalette(*window_);
     window_->setResizeMode(QQuickView::SizeRootObjectToView);
     window_->setSource(ViewEngine::viewURL(settings_.viewName));
     window_->setTitle(settings_.title);

@@ -1,7 +1,11 @@
+#include "DarkDesktopPalette.h"
+#include "IconContrast.h"
 #include "ViewFixture.h"
 #include "windows/WindowFrameAutosave.h"
 
 #include <QGuiApplication>
+#include <QPalette>
+#include <QScopeGuard>
 #include <QScreen>
 
 using namespace orvane;
@@ -81,6 +85,30 @@ TEST_F(WindowPresenterTest, ThePreferencesWindowKeepsItsFrameUnderItsOwnName)
 
     EXPECT_EQ(showPreferencesWindow().geometry(), frame);
     EXPECT_EQ(mainWindow->makeWindowIfNeeded().size(), QSize(820, 620));
+}
+
+TEST_F(WindowPresenterTest, AShownWindowFollowsTheDesktopFromLightToDarkAndBack)
+{
+    makeViews();
+    model->copyLastOpenedURL(); // an error, for its banner
+    QQuickWindow& window = showMainWindow();
+    const QPalette light = QGuiApplication::palette();
+    const auto restoreLight = qScopeGuard([&light] { QGuiApplication::setPalette(light); });
+    // What the window is drawn on, and every text and symbol readable there.
+    const auto expectReadableOn = [&window](bool dark) {
+        settle(window);
+        const QImage picture = window.grabWindow();
+        EXPECT_EQ(dominantColor(picture).lightnessF() < 0.5, dark);
+        EXPECT_EQ(poorlyContrastedContent(window, picture), QStringList());
+    };
+    ASSERT_GE(light.color(QPalette::Window).lightnessF(), 0.5);
+    expectReadableOn(false);
+
+    QGuiApplication::setPalette(darkDesktopPalette());
+    expectReadableOn(true);
+
+    QGuiApplication::setPalette(light);
+    expectReadableOn(false);
 }
 
 } // namespace
