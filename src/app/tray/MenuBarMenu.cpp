@@ -105,7 +105,7 @@ void MenuBarMenu::reviewOnboarding()
 
 QIcon MenuBarMenu::symbol(const QString& name) const
 {
-    return SymbolLibrary::icon(name, menu_.palette().color(QPalette::Active, QPalette::WindowText));
+    return SymbolLibrary::icon(name, menu_.palette());
 }
 
 } // namespace orvane

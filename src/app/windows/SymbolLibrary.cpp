@@ -1,6 +1,7 @@
 #include "windows/SymbolLibrary.h"
 
 #include <QFileInfo>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -15,6 +16,39 @@ QString resourcePath(const QString& name)
 {
     return u":/symbols/"_s + name + u".svg"_s;
 }
+
+// Draws the symbol at the size asked for, each time it is asked. Qt's own
+// engine for an icon made of pixmaps keeps every pixmap it hands out in
+// QPixmapCache, and that cache's flush timer then wakes the tray process
+// once, half a minute after the menu was last read.
+class SymbolIconEngine final : public QIconEngine {
+public:
+    SymbolIconEngine(QString name, QPalette palette) : name_(std::move(name)), palette_(std::move(palette)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device()->devicePixelRatio();
+        QPixmap drawn = pixmap(rect.size() * ratio, mode, state);
+        drawn.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        return QPixmap::fromImage(image(name_, size, colorFor(mode)));
+    }
+    QString key() const override { return u"orvane-symbol"_s; }
+    QIconEngine* clone() const override { return new SymbolIconEngine(name_, palette_); }
+
+private:
+    // A disabled item's symbol greys as its title does.
+    QColor colorFor(QIcon::Mode mode) const
+    {
+        return palette_.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
+    }
+
+    QString name_;
+    QPalette palette_;
+};
 
 } // namespace
 
@@ -47,16 +81,9 @@ QImage image(const QString& name, QSize size, const QColor& color)
     return result;
 }
 
-QIcon icon(const QString& name, const QColor& color)
+QIcon icon(const QString& name, const QPalette& palette)
 {
-    QIcon result;
-    for (const int side : {16, 24, 32, 48, 64}) {
-        const QImage drawn = image(name, QSize(side, side), color);
-        if (drawn.isNull())
-            return {};
-        result.addPixmap(QPixmap::fromImage(drawn));
-    }
-    return result;
+    return contains(name) ? QIcon(new SymbolIconEngine(name, palette)) : QIcon();
 }
 
 } // namespace orvane::SymbolLibrary

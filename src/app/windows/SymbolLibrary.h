@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 #include <QSize>
 #include <QString>
 
@@ -18,8 +19,9 @@ bool contains(const QString& name);
 // Transparent where the symbol is not drawn, scaled to fit size; a null
 // image for a name the library does not have.
 QImage image(const QString& name, QSize size, const QColor& color);
-// For menus: the symbol at the usual icon sizes.
-QIcon icon(const QString& name, const QColor& color);
+// For menus: the symbol in the palette's window text colour (its disabled
+// one for a disabled item), drawn at whatever size is asked for.
+QIcon icon(const QString& name, const QPalette& palette);
 
 } // namespace SymbolLibrary
 

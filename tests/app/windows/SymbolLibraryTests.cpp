@@ -1,3 +1,7 @@
+// Qt declares the size of its pixmap cache for tests only.
+#define Q_TEST_QPIXMAPCACHE
+#include <QPixmapCache>
+
 #include "windows/SymbolImageProvider.h"
 #include "windows/SymbolLibrary.h"
 
@@ -53,7 +57,29 @@ TEST(SymbolLibraryTest, UnknownNamesAndPathsGiveNothing)
     EXPECT_FALSE(SymbolLibrary::contains(u"../icons/MenuBarIcon"_s));
     EXPECT_FALSE(SymbolLibrary::contains(QString()));
     EXPECT_TRUE(SymbolLibrary::image(u"no.such.symbol"_s, QSize(24, 24), Qt::black).isNull());
-    EXPECT_TRUE(SymbolLibrary::icon(u"no.such.symbol"_s, Qt::black).isNull());
+    EXPECT_TRUE(SymbolLibrary::icon(u"no.such.symbol"_s, QPalette()).isNull());
+}
+
+TEST(SymbolLibraryTest, AMenuSymbolTakesItsPalettesTextColoursAndLeavesNothingInQtsPixmapCache)
+{
+    QPixmapCache::clear();
+    QPalette palette;
+    palette.setColor(QPalette::Active, QPalette::WindowText, Qt::red);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::gray);
+    const QIcon icon = SymbolLibrary::icon(u"gearshape"_s, palette);
+
+    const QImage normal = icon.pixmap(QSize(16, 16)).toImage();
+    const QImage disabled = icon.pixmap(QSize(22, 22), QIcon::Disabled).toImage();
+
+    EXPECT_EQ(normal.size(), QSize(16, 16));
+    EXPECT_GT(coverage(normal, Qt::red).covered, 0);
+    EXPECT_TRUE(coverage(normal, Qt::red).allInColor);
+    EXPECT_EQ(disabled.size(), QSize(22, 22)) << "drawn at the size asked for, not scaled from another";
+    EXPECT_GT(coverage(disabled, Qt::gray).covered, 0);
+    EXPECT_TRUE(coverage(disabled, Qt::gray).allInColor);
+    // Anything in that cache arms its flush timer, which wakes Orvane idling
+    // in the tray half a minute later.
+    EXPECT_EQ(QPixmapCache::totalUsed(), 0);
 }
 
 TEST(SymbolLibraryTest, TheViewsAskForASymbolWithItsColourInTheImageAddress)
