@@ -236,6 +236,31 @@ TEST_F(HomeViewTest, TheTipAndThePlaceholderNameTheTrayAndTheFileManager)
               u"Open a supported CSV, Excel, Word, or PowerPoint file from the file manager."_s);
 }
 
+// Qt Quick's image cache empties itself on a timer that runs on after the
+// views are released, waking Orvane in the tray. The symbols, plain and on
+// buttons, are quick to draw again and stay out of it.
+TEST_F(HomeViewTest, NoSymbolIsKeptInQtQuicksImageCache)
+{
+    storeRecords({u"csv"_s});
+    QQuickWindow& window = showHome();
+
+    QStringList cached;
+    int symbols = 0;
+    QList<QQuickItem*> items{window.contentItem()};
+    while (!items.isEmpty()) {
+        QQuickItem* candidate = items.takeLast();
+        items.append(candidate->childItems());
+        if (!candidate->property("source").toUrl().toString().startsWith(u"image://symbol/"_s))
+            continue;
+        ++symbols;
+        if (candidate->property("cache").toBool())
+            cached.append(candidate->property("source").toUrl().toString());
+    }
+
+    EXPECT_GT(symbols, 3) << "the pills' symbols and the recent file's open button";
+    EXPECT_EQ(cached, QStringList());
+}
+
 TEST_F(HomeViewTest, TheMenuButtonIsOnlyForDesktopsWithoutATray)
 {
     QQuickWindow& window = showHome();
