@@ -112,6 +112,8 @@ QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout)
     applyTrustedCertificateAuthorities();
     QNetworkRequest request(url);
     request.setTransferTimeout(static_cast<int>(timeout.count()));
+    request.setAttribute(QNetworkRequest::ConnectionCacheExpiryTimeoutSecondsAttribute,
+                         static_cast<int>(keptConnectionTime.count()));
     return request;
 }
 

@@ -36,12 +36,19 @@ struct HttpResponse {
 // Every Google request is given up after this long without progress.
 inline constexpr std::chrono::milliseconds requestTimeout{std::chrono::seconds(60)};
 
+// How long a connection stays open for the next request after its last one:
+// enough for the requests of an open and of the next file handed over with
+// it. Qt's own two minutes would end it, or Google would, long after Orvane
+// went back to idling in the tray, and wake it.
+inline constexpr std::chrono::seconds keptConnectionTime{10};
+
 // The error of a request that got no answer within its idle time-out: says
 // that Google did not answer, not only that something timed out.
 UrlError noAnswerError(std::chrono::milliseconds timeout);
 
 // A request for url with the idle time-out every Google request carries,
-// trusting the authorities of trustCertificateAuthoritiesOf.
+// trusting the authorities of trustCertificateAuthoritiesOf, whose
+// connection is kept for keptConnectionTime.
 QNetworkRequest makeRequest(const QUrl& url, std::chrono::milliseconds timeout = requestTimeout);
 
 // Sends one request on the shared network access manager and waits for the

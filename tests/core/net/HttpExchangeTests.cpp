@@ -70,6 +70,13 @@ TEST(HttpExchange, HandsBackErrorStatusesWithTheirBody)
     EXPECT_FALSE(peer.received().toLower().contains("content-length"));
 }
 
+TEST(HttpExchange, ARequestsConnectionIsKeptForSecondsNotQtsTwoMinutes)
+{
+    const QNetworkRequest request = makeRequest(QUrl(u"https://www.googleapis.com/drive/v3/files"_s));
+
+    EXPECT_EQ(request.attribute(QNetworkRequest::ConnectionCacheExpiryTimeoutSecondsAttribute), QVariant(10));
+}
+
 TEST(HttpExchange, SendsTheBodyFromADevice)
 {
     ScriptedPeer peer([](QTcpSocket* socket, const QByteArray& received) {
