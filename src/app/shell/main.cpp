@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
+#include <QThreadPool>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -57,6 +58,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(u"Orvane"_s);
     QGuiApplication::setDesktopFileName(u"app.orvane.Orvane"_s);
     qCInfo(activityLog) << "Started";
+    // Background work (a file's hash, the keyring) comes minutes or hours
+    // apart: a pool thread waits for the next without a time-out, rather
+    // than waking half a minute after its last to end.
+    QThreadPool::globalInstance()->setExpiryTimeout(-1);
     AppDelegate delegate;
     // Every file this Orvane takes is on this list until its open ends.
     PendingOpenList pendingOpens(

@@ -77,10 +77,24 @@ Attributes attributes(const QString& service, const QString& account)
     return Attributes(table);
 }
 
+// GLib keeps a worker thread it no longer needs (libsecret's first call
+// starts one) waiting 15 s for more work before it ends it: a wake-up of an
+// Orvane idling in the tray. Keyring calls come far apart; such a thread may
+// as well end when its work is done.
+void endIdleGLibThreadsAtOnce()
+{
+    static const bool isSet = [] {
+        g_thread_pool_set_max_unused_threads(0);
+        return true;
+    }();
+    Q_UNUSED(isSet);
+}
+
 } // namespace
 
 std::optional<QByteArray> SecretServiceItem::readSecret() const
 {
+    endIdleGLibThreadsAtOnce();
     // A search rather than a lookup: a lookup answers "no item" when the user
     // declines to unlock the keyring, which would pass for signed out.
     ErrorSlot error;
@@ -103,6 +117,7 @@ std::optional<QByteArray> SecretServiceItem::readSecret() const
 
 void SecretServiceItem::writeSecret(const QByteArray& secret, const QString& label) const
 {
+    endIdleGLibThreadsAtOnce();
     const Value value(secret_value_new(secret.constData(), secret.size(), "application/json"));
     ErrorSlot error;
     secret_password_storev_binary_sync(tokenSchema(), attributes(service_, account_).get(), SECRET_COLLECTION_DEFAULT,
@@ -112,6 +127,7 @@ void SecretServiceItem::writeSecret(const QByteArray& secret, const QString& lab
 
 void SecretServiceItem::remove() const
 {
+    endIdleGLibThreadsAtOnce();
     // Not secret_password_clear: it deletes unlocked items only and reports
     // success while a locked keyring keeps the tokens. The search unlocks the
     // item's collection first, through the keyring's own prompt.
@@ -136,6 +152,7 @@ void SecretServiceItem::remove() const
 
 bool SecretServiceItem::existsWithoutUnlocking() const
 {
+    endIdleGLibThreadsAtOnce();
     ErrorSlot error;
     // Neither SECRET_SEARCH_UNLOCK nor SECRET_SEARCH_LOAD_SECRETS: only attributes are read.
     const ItemList items(secret_password_searchv_sync(tokenSchema(), attributes(service_, account_).get(),
