@@ -1,7 +1,7 @@
 // Orvane as it spends most of its life: in the tray. Measures its resident
 // memory (VmRSS) after start, with the home window open, and 10 s after the
 // window is closed, and how often its threads wake while it is idle (their
-// context switches over 60 s, before the window and after it). On an X
+// context switches over two minutes, before the window and after it). On an X
 // server of its own, with a StatusNotifierItem tray on the session bus,
 // against the local Google emulator, signed in and with one file opened.
 // Twice: drawn by the renderer Orvane chooses (Qt Quick's software
@@ -9,7 +9,7 @@
 // asks for OpenGL on a desktop without a graphics card gets it. Run it in a
 // D-Bus session with a keyring:
 //
-//   scripts/with-test-services build/release/bench/resident_bench [IDLE_SECONDS]   (default 60)
+//   scripts/with-test-services build/release/bench/resident_bench [IDLE_SECONDS]   (default 120)
 
 #include "GoogleEmulatorProcess.h"
 #include "OrvaneDesktop.h"
@@ -58,35 +58,86 @@ void printResident(qint64 processId, const char* when)
                 mebibytes(u"RssAnon"_s), mebibytes(u"RssFile"_s) + mebibytes(u"RssShmem"_s));
 }
 
+struct ThreadSample {
+    QString name;
+    qint64 switches = 0;
+};
+
 // Context switches of each thread, by thread id: a thread that sleeps in
 // its event loop switches once each time it wakes and sleeps again.
-std::map<QString, qint64> switchesByThread(qint64 processId)
+std::map<qint64, ThreadSample> sampleThreads(qint64 processId)
 {
-    std::map<QString, qint64> switches;
+    std::map<qint64, ThreadSample> threads;
     for (const QString& thread : QDir(u"/proc/%1/task"_s.arg(processId)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString status = procFile(processId, u"task/"_s + thread + u"/status"_s);
-        const QString name = procFile(processId, u"task/"_s + thread + u"/comm"_s).trimmed();
-        switches[thread + u' ' + name] = statusField(status, u"voluntary_ctxt_switches"_s)
-                                        + statusField(status, u"nonvoluntary_ctxt_switches"_s);
+        threads[thread.toLongLong()] = {procFile(processId, u"task/"_s + thread + u"/comm"_s).trimmed(),
+                                        statusField(status, u"voluntary_ctxt_switches"_s)
+                                            + statusField(status, u"nonvoluntary_ctxt_switches"_s)};
     }
-    return switches;
+    return threads;
 }
 
+// How a sleeping thread waits, from the system call it is blocked in: a
+// thread that waits with a time-out wakes again by itself however long the
+// process idles. Empty when it waits without one.
+QString timedWait(qint64 processId, qint64 threadId)
+{
+    const QStringList call = procFile(processId, u"task/%1/syscall"_s.arg(threadId)).split(u' ');
+    if (call.size() < 5)
+        return u"running"_s;
+    bool valid = false;
+    const auto argument = [&call, &valid](int index) { return call.at(index + 1).toULongLong(&valid, 16); };
+    switch (call.first().toInt()) {
+    case 7: // poll(fds, count, milliseconds)
+        return qint32(argument(2)) < 0 ? QString() : u"poll, %1 ms"_s.arg(qint32(argument(2)));
+    case 232: // epoll_wait(fd, events, count, milliseconds)
+        return qint32(argument(3)) < 0 ? QString() : u"epoll_wait, %1 ms"_s.arg(qint32(argument(3)));
+    case 271: // ppoll(fds, count, time-out, …)
+        return argument(2) == 0 ? QString() : u"ppoll with a time-out"_s;
+    case 202: // futex(address, operation, value, time-out, …)
+        return argument(3) == 0 ? QString() : u"futex with a time-out"_s;
+    default:
+        return u"system call %1"_s.arg(call.first());
+    }
+}
+
+// The wake-ups of the main thread and of all threads over the idle period.
+// A thread that started or ended in it counts too: it ran. Then which
+// threads will still wake by themselves.
 void printWakeUps(qint64 processId, const char* when, std::chrono::seconds duration)
 {
-    const std::map<QString, qint64> before = switchesByThread(processId);
+    const std::map<qint64, ThreadSample> before = sampleThreads(processId);
     QThread::sleep(static_cast<unsigned long>(duration.count()));
+    const std::map<qint64, ThreadSample> after = sampleThreads(processId);
+    qint64 mainThread = 0;
     qint64 total = 0;
-    QStringList busy;
-    for (const auto& [thread, switches] : switchesByThread(processId)) {
+    QStringList woken;
+    for (const auto& [thread, sample] : after) {
         const auto earlier = before.find(thread);
-        const qint64 woken = switches - (earlier == before.end() ? 0 : earlier->second);
-        total += woken;
-        if (woken > 0)
-            busy.append(u"%1: %2"_s.arg(thread).arg(woken));
+        const qint64 switches = sample.switches - (earlier == before.end() ? 0 : earlier->second.switches);
+        total += switches;
+        if (thread == processId)
+            mainThread = switches;
+        if (switches > 0)
+            woken.append(u"%1 %2: %3%4"_s.arg(thread).arg(sample.name).arg(switches)
+                             .arg(earlier == before.end() ? u", started"_s : QString()));
     }
-    std::printf("wake-ups over %llds %s: %lld%s%s\n", qlonglong(duration.count()), when, qlonglong(total),
-                busy.isEmpty() ? "" : " (", busy.isEmpty() ? "" : qPrintable(busy.join(u", "_s) + u')'));
+    for (const auto& [thread, sample] : before) {
+        if (!after.contains(thread)) {
+            ++total;
+            woken.append(u"%1 %2: ended"_s.arg(thread).arg(sample.name));
+        }
+    }
+    std::printf("wake-ups over %llds %s: main thread %lld, all threads %lld%s\n", qlonglong(duration.count()), when,
+                qlonglong(mainThread), qlonglong(total),
+                woken.isEmpty() ? "" : qPrintable(u" ("_s + woken.join(u", "_s) + u')'));
+    QStringList timed;
+    for (const auto& [thread, sample] : sampleThreads(processId)) {
+        if (const QString wait = timedWait(processId, thread); !wait.isEmpty())
+            timed.append(u"%1 %2: %3"_s.arg(thread).arg(sample.name, wait));
+    }
+    std::printf("  threads that will wake by themselves: %s\n",
+                timed.isEmpty() ? "none" : qPrintable(timed.join(u", "_s)));
 }
 
 // What the window manager's close button does: asks the window to close.
@@ -181,7 +232,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     // Each figure as soon as it is known, also when a later step fails.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const std::chrono::seconds idle(argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 60);
+    const std::chrono::seconds idle(argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 120);
     if (qEnvironmentVariable("ORVANE_TEST_SERVICES_READY") != u"1"_s)
         qFatal("run it through scripts/with-test-services: Orvane keeps its sign-in in the keyring");
 
