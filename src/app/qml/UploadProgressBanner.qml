@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Controls.Fusion.impl
 import QtQuick.Layouts
 import Orvane
 
@@ -26,11 +27,39 @@ BannerBox {
         font.weight: Font.DemiBold
     }
     ProgressBar {
+        id: uploadBar
         objectName: "uploadBar"
         Layout.fillWidth: true
         from: 0
         to: 1
         value: AppModel.uploadFraction
+
+        // The style's bar without its picture for the indeterminate state,
+        // which this bar never is: Qt Quick would keep that picture in its
+        // image cache, whose timer wakes Orvane in the tray once after the
+        // views are released.
+        contentItem: Item {
+            implicitWidth: 120
+            implicitHeight: 24
+            scale: uploadBar.mirrored ? -1 : 1
+
+            Rectangle {
+                height: parent.height
+                width: uploadBar.position * parent.width
+                radius: 2
+                border.color: Qt.darker(Fusion.highlight(uploadBar.palette), 1.4)
+                gradient: Gradient {
+                    GradientStop {
+                        position: 0
+                        color: Qt.lighter(Fusion.highlight(uploadBar.palette), 1.2)
+                    }
+                    GradientStop {
+                        position: 1
+                        color: Fusion.highlight(uploadBar.palette)
+                    }
+                }
+            }
+        }
     }
     RowLayout {
         Layout.fillWidth: true
