@@ -352,6 +352,7 @@ QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signIn
     isCancellingOpen_ = false;
     bool accessExpired = false;
     bool isOpened = false;
+    std::optional<QString> failure;
     try {
         if (*signInFailure)
             std::rethrow_exception(*signInFailure);
@@ -385,7 +386,8 @@ QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signIn
         if (isCancellingOpen_) {
             setStatusMessage(u"Upload of "_s + name + u" cancelled"_s);
         } else {
-            setLastError(friendlyError(error));
+            failure = friendlyError(error);
+            setLastError(failure);
             setStatusMessage(u"Could not open "_s + name);
         }
     }
@@ -395,6 +397,8 @@ QCoro::Task<bool> AppModel::doOpenFile(QUrl fileURL, RequestSignInFailure signIn
     letGoOf({fileURL});
     setOpening(false);
     isOpenUnderWay_ = false;
+    if (failure)
+        Q_EMIT openFailed(name, *failure);
     Q_EMIT openEnded();
     co_return isOpened;
 }

@@ -270,6 +270,9 @@ Q_SIGNALS:
     void googleConnectionStatusTitleChanged();
     void defaultApplicationReportChanged();
     void startsAtLoginChanged();
+    // An open ended without its Google page in the browser, for any reason
+    // but the user's cancel: the file's name and the error as lastError says it.
+    void openFailed(const QString& fileName, const QString& error);
     // One file's open has ended, so the next may begin.
     void openEnded();
     void hasOpenWorkChanged();

@@ -8,6 +8,7 @@
 #include "tokens/KeychainTokenStore.h"
 #include "tray/MenuBarIcon.h"
 #include "platform/TokenStoreServiceName.h"
+#include "windows/OpenFailureNotice.h"
 #include "windows/ViewEngine.h"
 #include "windows/ViewReleasePolicy.h"
 #include "windows/WindowlessQuitPolicy.h"
@@ -82,16 +83,16 @@ OrvaneApp::OrvaneApp(OrvaneAppServices services)
     if (services_.hasSystemTray) {
         showTrayItem();
     } else {
-        windowlessQuitPolicy_ = std::make_unique<WindowlessQuitPolicy>(
-            model_, [this] { return mainWindow_.isVisible() || preferencesWindow_.isVisible(); }, services_.quit);
+        windowlessQuitPolicy_ =
+            std::make_unique<WindowlessQuitPolicy>(model_, [this] { return hasVisibleWindow(); }, services_.quit);
     }
+    openFailureNotice_ = std::make_unique<OpenFailureNotice>(
+        model_, notifications_, [this] { return hasVisibleWindow(); }, [this] { menu_.openOrvane(); });
 
     // Onboarding keeps the step the user was on in its view: a setup left
     // half done goes on where it was.
     viewReleasePolicy_ = std::make_unique<ViewReleasePolicy>(
-        [this] {
-            return mainWindow_.isVisible() || preferencesWindow_.isVisible() || model_.isShowingOnboarding();
-        },
+        [this] { return hasVisibleWindow() || model_.isShowingOnboarding(); },
         [this] { releaseViews(); }, services_.viewReleaseDelay);
 
     launchCheck_.setSingleShot(true);
@@ -121,6 +122,11 @@ void OrvaneApp::runLaunchCheck()
     else if (services_.startsInBackground && services_.hasSystemTray)
         return;
     mainWindow_.bringForward();
+}
+
+bool OrvaneApp::hasVisibleWindow() const
+{
+    return mainWindow_.isVisible() || preferencesWindow_.isVisible();
 }
 
 ViewEngine& OrvaneApp::viewEngine()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AppModel.h"
+#include "platform/DesktopNotifications.h"
 #include "state/JSONLocalStateStore.h"
 #include "tray/MenuBarMenu.h"
 #include "windows/ViewReleasePolicy.h"
@@ -17,6 +18,7 @@
 
 namespace orvane {
 
+class OpenFailureNotice;
 class ViewEngine;
 class WindowlessQuitPolicy;
 
@@ -81,6 +83,7 @@ private:
     // incomplete, and the main window in front, unless files were handed over
     // or a start in the background has the tray item to live in.
     void runLaunchCheck();
+    bool hasVisibleWindow() const;
     ViewEngine& viewEngine();
     void releaseViews();
     void showTrayItem();
@@ -95,6 +98,8 @@ private:
     WindowPresenter mainWindow_;
     WindowPresenter preferencesWindow_;
     std::unique_ptr<QSystemTrayIcon> trayItem_;
+    DesktopNotifications notifications_;
+    std::unique_ptr<OpenFailureNotice> openFailureNotice_;
     std::unique_ptr<WindowlessQuitPolicy> windowlessQuitPolicy_;
     std::unique_ptr<ViewReleasePolicy> viewReleasePolicy_;
     QTimer launchCheck_;
