@@ -129,7 +129,7 @@ QCoro::Task<HttpResponse> ResumableUpload::sendAll(QUrl& session)
 QCoro::Task<HttpResponse> ResumableUpload::sendChunk(const QUrl& session, qint64 offset)
 {
     const qint64 length = std::min(chunkSize_, file_->size() - offset);
-    const auto body = std::make_shared<FileFramedBody>(QByteArray(), file_, offset, length, QByteArray());
+    const auto body = std::make_shared<FileRangeBody>(file_, offset, length);
     with_.progress.follow(body, offset);
     HttpHeaders headers{{"Authorization", with_.authorization.bearer()}};
     // An empty file has no bytes to name: its one PUT goes without a range,

@@ -27,7 +27,7 @@ constexpr long uploadBufferSize = 1024 * 1024;
 
 // What one request collects on the transfer's thread.
 struct Transfer {
-    FileFramedBody* body;
+    FileRangeBody* body;
     HttpHeaders answerHeaders;
     QByteArray answer;
     bool bodyFailed = false;
@@ -164,12 +164,12 @@ struct StreamingConnection::Handles {
             curl_multi_cleanup(multi);
     }
 
-    HttpResponse transfer(const QByteArray& verb, const QUrl& url, const HttpHeaders& headers, FileFramedBody* body,
+    HttpResponse transfer(const QByteArray& verb, const QUrl& url, const HttpHeaders& headers, FileRangeBody* body,
                           const NetworkRoute& route, const AbortSignal& abort, std::chrono::milliseconds idleTimeout);
 };
 
 HttpResponse StreamingConnection::Handles::transfer(const QByteArray& verb, const QUrl& url, const HttpHeaders& headers,
-                                                    FileFramedBody* body, const NetworkRoute& route,
+                                                    FileRangeBody* body, const NetworkRoute& route,
                                                     const AbortSignal& abort, std::chrono::milliseconds idleTimeout)
 {
     const OpenSslThreadStateRelease releaseThreadState;
@@ -246,7 +246,7 @@ StreamingConnection::StreamingConnection(NetworkRoute route, std::chrono::millis
 }
 
 QCoro::Task<HttpResponse> StreamingConnection::send(QByteArray verb, QUrl url, HttpHeaders headers,
-                                                    std::shared_ptr<FileFramedBody> body, AbortSignal abort,
+                                                    std::shared_ptr<FileRangeBody> body, AbortSignal abort,
                                                     std::optional<std::chrono::milliseconds> requestIdleTimeout)
 {
     abort.throwIfAborted();

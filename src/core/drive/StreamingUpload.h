@@ -36,7 +36,7 @@ public:
     // abort ends the transfer at once, with nothing more sent. Transport
     // failures and aborts throw UrlError; a file that changes while it is sent
     // throws FileError, and its request never completes.
-    QCoro::Task<HttpResponse> send(QByteArray verb, QUrl url, HttpHeaders headers, std::shared_ptr<FileFramedBody> body,
+    QCoro::Task<HttpResponse> send(QByteArray verb, QUrl url, HttpHeaders headers, std::shared_ptr<FileRangeBody> body,
                                    AbortSignal abort = {}, std::optional<std::chrono::milliseconds> idleTimeout = {});
 
 private:

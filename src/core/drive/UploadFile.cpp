@@ -60,15 +60,12 @@ bool UploadFile::isUnchanged() const
            && quint64(atPath.st_ino) == identity_.inode;
 }
 
-FileFramedBody::FileFramedBody(QByteArray head, std::shared_ptr<const UploadFile> file, qint64 offset, qint64 length,
-                               QByteArray tail)
-    : head_(std::move(head)), file_(std::move(file)), offset_(offset), length_(length), tail_(std::move(tail))
+FileRangeBody::FileRangeBody(std::shared_ptr<const UploadFile> file, qint64 offset, qint64 length)
+    : file_(std::move(file)), offset_(offset), length_(length), checkPosition_(length > 0 ? length - 1 : -1)
 {
-    const qint64 rangeEnd = head_.size() + length_;
-    checkPosition_ = !tail_.isEmpty() ? rangeEnd : length_ > 0 ? rangeEnd - 1 : -1;
 }
 
-qint64 FileFramedBody::read(char* data, qint64 maxSize)
+qint64 FileRangeBody::read(char* data, qint64 maxSize)
 {
     // The last chance to keep a torn copy from being completed: the server
     // takes nothing that falls short of the length it was announced.
@@ -79,27 +76,15 @@ qint64 FileFramedBody::read(char* data, qint64 maxSize)
     }
     if (position_ < checkPosition_)
         maxSize = std::min(maxSize, checkPosition_ - position_);
-    const auto copyFrom = [&](const QByteArray& bytes, qint64 from) {
-        const qint64 count = std::min(maxSize, bytes.size() - from);
-        std::memcpy(data, bytes.constData() + from, size_t(count));
-        position_ += count;
-        return count;
-    };
-    if (position_ < head_.size())
-        return copyFrom(head_, position_);
-    const qint64 rangeEnd = head_.size() + length_;
-    if (position_ < rangeEnd) {
-        const qint64 count = file_->readAt(offset_ + position_ - head_.size(), data, std::min(maxSize, rangeEnd - position_));
-        // A file that shrank since it was opened cannot fill the announced length.
-        if (count <= 0)
-            return -1;
-        position_ += count;
-        fileBytesRead_.fetch_add(count, std::memory_order_relaxed);
-        return count;
-    }
-    if (position_ - rangeEnd >= tail_.size())
+    if (position_ >= length_)
         return 0;
-    return copyFrom(tail_, position_ - rangeEnd);
+    const qint64 count = file_->readAt(offset_ + position_, data, std::min(maxSize, length_ - position_));
+    // A file that shrank since it was opened cannot fill the announced length.
+    if (count <= 0)
+        return -1;
+    position_ += count;
+    fileBytesRead_.fetch_add(count, std::memory_order_relaxed);
+    return count;
 }
 
 } // namespace orvane

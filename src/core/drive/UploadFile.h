@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -50,17 +49,16 @@ private:
     Identity identity_;
 };
 
-// A request body made of bytes in memory around a range of an upload's file,
-// read piece by piece as it is sent so that a large file never sits in
-// memory. Before the first byte after the file's range (or, when nothing
-// follows it, before the range's last byte) it checks that the file is
-// unchanged; a changed file ends the body there, so the server, which never
-// sees the announced length arrive, keeps no torn copy.
-class FileFramedBody {
+// A request body that is a range of an upload's file, read piece by piece as
+// it is sent so that a large file never sits in memory. Before the range's
+// last byte it checks that the file is unchanged; a changed file ends the body
+// there, so the server, which never sees the announced length arrive, keeps no
+// torn copy.
+class FileRangeBody {
 public:
-    FileFramedBody(QByteArray head, std::shared_ptr<const UploadFile> file, qint64 offset, qint64 length, QByteArray tail);
+    FileRangeBody(std::shared_ptr<const UploadFile> file, qint64 offset, qint64 length);
 
-    qint64 size() const { return head_.size() + length_ + tail_.size(); }
+    qint64 size() const { return length_; }
     const QString& filePath() const { return file_->path(); }
 
     // The next bytes, up to maxSize; 0 at the end; -1 when the file no longer
@@ -70,11 +68,9 @@ public:
     qint64 fileBytesRead() const { return fileBytesRead_.load(std::memory_order_relaxed); }
 
 private:
-    QByteArray head_;
     std::shared_ptr<const UploadFile> file_;
     qint64 offset_;
     qint64 length_;
-    QByteArray tail_;
     qint64 position_ = 0;
     // Where the body stops to check the file; -1 once it has.
     qint64 checkPosition_;

@@ -17,7 +17,7 @@ UploadProgressReporter::UploadProgressReporter(UploadProgressHandler handler, qi
     report(0);
 }
 
-void UploadProgressReporter::follow(std::shared_ptr<const FileFramedBody> body, qint64 offset)
+void UploadProgressReporter::follow(std::shared_ptr<const FileRangeBody> body, qint64 offset)
 {
     if (!handler_)
         return;

@@ -32,7 +32,7 @@ public:
     UploadProgressReporter(UploadProgressHandler handler, qint64 totalBytes);
 
     // Follows a body that sends the file from its byte offset on.
-    void follow(std::shared_ptr<const FileFramedBody> body, qint64 offset);
+    void follow(std::shared_ptr<const FileRangeBody> body, qint64 offset);
     // Every byte of the file has gone.
     void finish();
 
@@ -42,7 +42,7 @@ private:
     UploadProgressHandler handler_;
     qint64 totalBytes_;
     qint64 reported_ = -1;
-    std::shared_ptr<const FileFramedBody> body_;
+    std::shared_ptr<const FileRangeBody> body_;
     qint64 offset_ = 0;
     QTimer timer_;
 };

@@ -91,7 +91,7 @@ protected:
     void streamTo(const QUrl& url)
     {
         const auto file = std::make_shared<const UploadFile>(requestFor(u"x.csv"_s, "x").localFileURL.toLocalFile());
-        const auto body = std::make_shared<FileFramedBody>("h", file, 0, file->size(), "t");
+        const auto body = std::make_shared<FileRangeBody>(file, 0, file->size());
         StreamingConnection connection(NetworkRoute::to(url, network));
         awaitTask(connection.send("POST", url, {}, body));
     }

@@ -28,14 +28,14 @@ QString writeFile(const QTemporaryDir& folder, const QByteArray& content)
     return file.fileName();
 }
 
-// The whole file between head and tail.
-std::shared_ptr<FileFramedBody> framed(const QByteArray& head, const QString& path, const QByteArray& tail)
+// The whole file as a body.
+std::shared_ptr<FileRangeBody> wholeFile(const QString& path)
 {
     const auto file = std::make_shared<const UploadFile>(path);
-    return std::make_shared<FileFramedBody>(head, file, 0, file->size(), tail);
+    return std::make_shared<FileRangeBody>(file, 0, file->size());
 }
 
-QByteArray readAll(FileFramedBody& body, qint64 pieceSize)
+QByteArray readAll(FileRangeBody& body, qint64 pieceSize)
 {
     QByteArray all;
     QByteArray piece(pieceSize, Qt::Uninitialized);
@@ -49,7 +49,7 @@ const NetworkRoute direct{QNetworkProxy(QNetworkProxy::NoProxy), {}};
 UrlError transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::milliseconds idleTimeout)
 {
     try {
-        awaitTask(StreamingConnection(direct, idleTimeout).send("POST", url, {}, framed("a", writeFile(folder, "b"), "c")));
+        awaitTask(StreamingConnection(direct, idleTimeout).send("POST", url, {}, wholeFile(writeFile(folder, "abc"))));
     } catch (const UrlError& error) {
         return error;
     }
@@ -59,36 +59,35 @@ UrlError transportFailure(QTemporaryDir& folder, const QUrl& url, std::chrono::m
 
 } // namespace
 
-TEST(FileFramedBody, ReadsHeadFileAndTailAcrossPieceBoundaries)
+TEST(FileRangeBody, ReadsItsRangeAcrossPieceBoundaries)
 {
     QTemporaryDir folder;
     const QByteArray content = QByteArray("0123456789").repeated(50);
     for (qint64 pieceSize : {1, 3, 7, 64, 4096}) {
-        const auto body = framed("HEAD--", writeFile(folder, content), "--TAIL");
-        EXPECT_EQ(body->size(), 6 + 500 + 6);
-        EXPECT_EQ(readAll(*body, pieceSize), "HEAD--" + content + "--TAIL") << pieceSize;
+        const auto body = wholeFile(writeFile(folder, content));
+        EXPECT_EQ(body->size(), 500);
+        EXPECT_EQ(readAll(*body, pieceSize), content) << pieceSize;
         EXPECT_EQ(body->fileBytesRead(), 500);
     }
-    EXPECT_EQ(readAll(*framed("head", writeFile(folder, {}), "tail"), 3), "headtail");
+    EXPECT_EQ(readAll(*wholeFile(writeFile(folder, {})), 3), QByteArray());
     const auto file = std::make_shared<const UploadFile>(writeFile(folder, content));
-    FileFramedBody chunk({}, file, 7, 30, {});
+    FileRangeBody chunk(file, 7, 30);
     EXPECT_EQ(chunk.size(), 30);
-    EXPECT_EQ(readAll(chunk, 64), content.mid(7, 30)) << "a range of the file alone, as a chunk sends it";
+    EXPECT_EQ(readAll(chunk, 64), content.mid(7, 30));
 }
 
-TEST(FileFramedBody, AFileThatShrinksFailsTheRead)
+TEST(FileRangeBody, AFileThatShrinksFailsTheRead)
 {
     QTemporaryDir folder;
     const QString path = writeFile(folder, "long enough content");
-    const auto body = framed("h", path, "t");
+    const auto body = wholeFile(path);
     QFile::resize(path, 4);
     char buffer[64];
-    EXPECT_EQ(body->read(buffer, 64), 1);
     EXPECT_EQ(body->read(buffer, 64), 4);
     EXPECT_EQ(body->read(buffer, 64), -1);
 }
 
-TEST(FileFramedBody, AFileThatCannotBeOpenedGivesTheSystemsReasonNotThatItIsMissing)
+TEST(FileRangeBody, AFileThatCannotBeOpenedGivesTheSystemsReasonNotThatItIsMissing)
 {
     QTemporaryDir folder;
     const auto openingError = [](const QString& path) {
@@ -112,20 +111,17 @@ TEST(FileFramedBody, AFileThatCannotBeOpenedGivesTheSystemsReasonNotThatItIsMiss
     EXPECT_EQ(openingError(missing), FileError(FileError::Kind::notFound, missing));
 }
 
-TEST(FileFramedBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheClosingBoundary)
+TEST(FileRangeBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheLastByte)
 {
     QTemporaryDir folder;
     char buffer[64];
-    const auto readUpToTheTail = [&](FileFramedBody& body) {
-        EXPECT_EQ(body.read(buffer, 64), 1);
-        EXPECT_EQ(body.read(buffer, 64), 10);
-    };
-    const auto framedAt = [](const QString& file) { return framed("h", file, "t"); };
+    // The last byte is held back until the file has been checked.
+    const auto readUpToTheLastByte = [&](FileRangeBody& body) { EXPECT_EQ(body.read(buffer, 64), 9); };
 
     // Written in place with the same size: only its modification time tells.
     const QString path = writeFile(folder, "0123456789");
-    const auto rewritten = framedAt(path);
-    readUpToTheTail(*rewritten);
+    const auto rewritten = wholeFile(path);
+    readUpToTheLastByte(*rewritten);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     file.write("ABCDEFGHIJ");
@@ -134,25 +130,25 @@ TEST(FileFramedBody, AFileChangedOrReplacedAfterItsContentWasReadStopsBeforeTheC
     EXPECT_EQ(rewritten->read(buffer, 64), -1);
 
     // Replaced by a save under the same name: the content sent was the old file's.
-    const auto replaced = framedAt(path);
-    readUpToTheTail(*replaced);
+    const auto replaced = wholeFile(path);
+    readUpToTheLastByte(*replaced);
     QSaveFile save(path);
     ASSERT_TRUE(save.open(QIODevice::WriteOnly));
     save.write("0123456789");
     ASSERT_TRUE(save.commit());
     EXPECT_EQ(replaced->read(buffer, 64), -1);
 
-    // A chunk, with nothing after the file's bytes, holds back its last byte until it has checked.
-    FileFramedBody chunk({}, std::make_shared<const UploadFile>(path), 0, 10, {});
-    EXPECT_EQ(chunk.read(buffer, 64), 9);
+    // Touched: a new modification time alone.
+    FileRangeBody chunk(std::make_shared<const UploadFile>(path), 0, 10);
+    readUpToTheLastByte(chunk);
     QFile touched(path);
     ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
     ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTimeUtc().addSecs(9), QFileDevice::FileModificationTime));
     touched.close();
     EXPECT_EQ(chunk.read(buffer, 64), -1);
 
-    const auto untouched = framedAt(path);
-    readUpToTheTail(*untouched);
+    const auto untouched = wholeFile(path);
+    readUpToTheLastByte(*untouched);
     EXPECT_EQ(untouched->read(buffer, 64), 1);
     EXPECT_EQ(untouched->read(buffer, 64), 0);
 }
@@ -170,7 +166,7 @@ TEST(StreamingUpload, AnAbortEndsAStalledTransferAtOnceAndTheServerKeepsNothing)
     try {
         awaitTask(StreamingConnection(direct).send("POST", emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
                                                    {{"Authorization", "Bearer " + token.toUtf8()}},
-                                                   framed("a", writeFile(folder, "b"), "c"), abort));
+                                                   wholeFile(writeFile(folder, "abc")), abort));
         ADD_FAILURE() << "the upload was not aborted";
     } catch (const UrlError& error) {
         EXPECT_EQ(error.code(), UrlError::Code::cancelled);
@@ -178,7 +174,7 @@ TEST(StreamingUpload, AnAbortEndsAStalledTransferAtOnceAndTheServerKeepsNothing)
     EXPECT_LT(elapsed.elapsed(), 10'000) << "ended by the abort, not by the 30 s stall";
     EXPECT_TRUE(emulator.files().isEmpty());
     EXPECT_THROW(awaitTask(StreamingConnection(direct).send("POST", emulator.url(u"/upload"_s), {},
-                                                            framed("a", writeFile(folder, "b"), "c"), abort)),
+                                                            wholeFile(writeFile(folder, "abc")), abort)),
                  UrlError)
         << "an aborted signal starts nothing";
 }
@@ -192,7 +188,7 @@ TEST(StreamingUpload, SendsTheBodyWithTheGivenHeaders)
     const QByteArray head = "--B\r\nContent-Type: application/json; charset=UTF-8\r\n\r\n"
                             R"({"name":"x.csv","mimeType":"text/csv","parents":["root"]})"
                             "\r\n--B\r\nContent-Type: text/csv\r\n\r\n";
-    const auto body = framed(head, writeFile(folder, "a,b\n"), "\r\n--B--\r\n");
+    const auto body = wholeFile(writeFile(folder, head + "a,b\n\r\n--B--\r\n"));
     const HttpResponse response = awaitTask(StreamingConnection(direct).send(
         "POST", emulator.url(u"/upload/drive/v3/files?uploadType=multipart"_s),
         {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "multipart/related; boundary=B"}}, body));

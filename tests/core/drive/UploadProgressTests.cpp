@@ -15,7 +15,7 @@ namespace {
 constexpr qint64 block = 256 * 1024;
 
 // Hands count bytes of the body over, as the transfer would.
-void send(FileFramedBody& body, qint64 count)
+void send(FileRangeBody& body, qint64 count)
 {
     QByteArray buffer(count, Qt::Uninitialized);
     for (qint64 read; count > 0; count -= read) {
@@ -47,12 +47,12 @@ TEST(UploadProgressReporter, NeverGoesBackWhenAChunkIsSentAgainFromEarlierBytes)
                                     file->size());
 
     // A chunk of two blocks goes out whole, then its answer is lost.
-    const auto first = std::make_shared<FileFramedBody>(QByteArray(), file, 0, 2 * block, QByteArray());
+    const auto first = std::make_shared<FileRangeBody>(file, 0, 2 * block);
     reporter.follow(first, 0);
     send(*first, 2 * block);
     letTheReporterSample();
     // The session kept one block: the next chunk starts there, below what was told.
-    const auto again = std::make_shared<FileFramedBody>(QByteArray(), file, block, 2 * block, QByteArray());
+    const auto again = std::make_shared<FileRangeBody>(file, block, 2 * block);
     reporter.follow(again, block);
     letTheReporterSample();
     send(*again, 2 * block);
