@@ -68,6 +68,7 @@ AppModel& AppModelTest::makeModel()
         .retryPolicy = quickRetries(),
         .launchIntents = tracker,
         .openURLsNotification = notification,
+        .pendingOpens = pendingOpens.get(),
     });
     model->setShowMainWindowHandler([this] { ++mainWindowRequests; });
     QObject::connect(model.get(), &AppModel::statusMessageChanged, [this] { statuses.append(model->statusMessage()); });

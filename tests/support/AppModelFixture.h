@@ -4,6 +4,7 @@
 #include "GoogleEmulatorProcess.h"
 #include "tokens/InMemoryTokenStore.h"
 #include "state/JSONLocalStateStore.h"
+#include "state/PendingOpenList.h"
 #include "model/LaunchIntentTracker.h"
 #include "model/OpenURLsNotification.h"
 #include "platform/AutostartEntry.h"
@@ -60,6 +61,8 @@ protected:
     QNetworkAccessManager network;
     LaunchIntentTracker tracker;
     OpenURLsNotification notification;
+    // The files taken and not opened yet, when a test makes the list.
+    std::unique_ptr<PendingOpenList> pendingOpens;
 
     orvane::testsupport::ScriptedBrowser signInBrowser;
     bool holdSignIn = false;

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Orvane
 
 // The files Orvane had taken and not opened when it last ended (a quit, a
 // logout, a crash), with the choice to open them now or let them go.

@@ -29,6 +29,21 @@ protected:
         stateStore.saveRecords(records);
     }
 
+    // Two files an earlier run took and did not open, offered at this start.
+    QQuickWindow& showHomeAfterARunLeftTwoFiles()
+    {
+        const QList<QUrl> left{writeFile(u"first.csv"_s, "a,b\n1,2\n"), writeFile(u"second.csv"_s, "c,d\n3,4\n")};
+        const QString listPath = paths().pendingOpensFileURL().toLocalFile();
+        PendingOpenList(listPath).add(left);
+        pendingOpens = std::make_unique<PendingOpenList>(listPath);
+        makeModel();
+        connectAndWait();
+        QQuickWindow& window = showHome();
+        EXPECT_TRUE(item(window, u"unopenedFilesBanner"_s)->isVisible());
+        EXPECT_EQ(text(item(window, u"unopenedFileList"_s)), left[0].toLocalFile() + u'\n' + left[1].toLocalFile());
+        return window;
+    }
+
     QQuickWindow& showHome()
     {
         makeViews();
@@ -134,6 +149,35 @@ TEST_F(HomeViewTest, TheRowButtonOpensTheRecordsGoogleURLInTheBrowser)
 
     EXPECT_EQ(browserCalls, (QList<QUrl>{QUrl(u"https://docs.google.com/spreadsheets/d/file1/edit"_s)}));
     EXPECT_EQ(model->statusMessage(), u"Ready"_s);
+}
+
+TEST_F(HomeViewTest, OpenThemOpensTheFilesAnEarlierRunLeftInOrderAndTheBannerGoes)
+{
+    QQuickWindow& window = showHomeAfterARunLeftTwoFiles();
+    statuses.clear();
+
+    click(window, item(window, u"openUnopenedFilesButton"_s));
+    ASSERT_TRUE(waitUntil([this] { return statuses.contains(u"Uploaded and opened second.csv"_s); }));
+    settle(window);
+
+    EXPECT_EQ(statuses.filter(u"Uploaded and opened"_s),
+              (QStringList{u"Uploaded and opened first.csv"_s, u"Uploaded and opened second.csv"_s}));
+    EXPECT_EQ(uploadCount(), 2);
+    EXPECT_FALSE(item(window, u"unopenedFilesBanner"_s)->isVisible());
+    EXPECT_TRUE(PendingOpenList(paths().pendingOpensFileURL().toLocalFile()).files().isEmpty());
+}
+
+TEST_F(HomeViewTest, DismissLetsTheFilesAnEarlierRunLeftGoWithoutOpeningThem)
+{
+    QQuickWindow& window = showHomeAfterARunLeftTwoFiles();
+
+    click(window, item(window, u"dismissUnopenedFilesButton"_s));
+
+    EXPECT_FALSE(item(window, u"unopenedFilesBanner"_s)->isVisible());
+    EXPECT_EQ(model->unopenedFiles(), QStringList());
+    EXPECT_TRUE(PendingOpenList(paths().pendingOpensFileURL().toLocalFile()).files().isEmpty());
+    EXPECT_FALSE(model->isOpening());
+    EXPECT_EQ(uploadCount(), 0);
 }
 
 TEST_F(HomeViewTest, TheErrorBannerComesAndGoesWithTheModelsError)
