@@ -9,13 +9,12 @@
 //
 //   small_upload_bench [FILES] [--tls]    (default 200)
 
-#include "drive/GoogleDriveClient.h"
 #include "GoogleEmulatorProcess.h"
+#include "TimedUpload.h"
 #include "net/TrustStore.h"
 #include "state/LocalFileSnapshot.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -29,18 +28,9 @@
 
 using namespace orvane;
 using namespace orvane::testsupport;
+using orvane::bench::FixedTokenProvider;
 
 namespace {
-
-class FixedTokenProvider final : public AccessTokenProviding {
-public:
-    explicit FixedTokenProvider(QString token) : token_(std::move(token)) {}
-    QCoro::Task<QString> accessToken() override { co_return QString(token_); }
-    QCoro::Task<std::optional<QString>> accessTokenReplacing(QString) override { co_return std::nullopt; }
-
-private:
-    QString token_;
-};
 
 QUrl writeSmallCsv(const QTemporaryDir& folder, int index)
 {
@@ -64,27 +54,7 @@ double uploadWithNewClient(QCoreApplication& application, const QString& token, 
     const FileRoute route = FileRouter().route(url);
     const DriveUploadRequest request{url, LocalFileSnapshot::inspect(url, true), route, OpenMode::googleFormat,
                                      QStringLiteral("Opened from Mac"), route.destinationFolderName()};
-    QElapsedTimer timer;
-    timer.start();
-    double milliseconds = 0;
-    bool failed = false;
-    QCoro::connect(
-        [&]() -> QCoro::Task<> {
-            try {
-                co_await client.uploadFile(request);
-            } catch (const std::exception& error) {
-                std::fprintf(stderr, "upload failed: %s\n", error.what());
-                failed = true;
-            }
-        }(),
-        &application, [&] {
-            milliseconds = timer.nsecsElapsed() / 1e6;
-            application.quit();
-        });
-    application.exec();
-    if (failed)
-        std::exit(1);
-    return milliseconds;
+    return bench::timedUpload(application, client, request) * 1000;
 }
 
 } // namespace

@@ -10,8 +10,8 @@
 //
 //   upload_bench [SIZE_MIB [CHUNK_MIB]] [--tls]    (defaults: 1024, the client's chunk size)
 
-#include "drive/GoogleDriveClient.h"
 #include "GoogleEmulatorProcess.h"
+#include "TimedUpload.h"
 #include "net/TrustStore.h"
 #include "state/LocalFileSnapshot.h"
 
@@ -33,18 +33,9 @@
 
 using namespace orvane;
 using namespace orvane::testsupport;
+using orvane::bench::FixedTokenProvider;
 
 namespace {
-
-class FixedTokenProvider final : public AccessTokenProviding {
-public:
-    explicit FixedTokenProvider(QString token) : token_(std::move(token)) {}
-    QCoro::Task<QString> accessToken() override { co_return QString(token_); }
-    QCoro::Task<std::optional<QString>> accessTokenReplacing(QString) override { co_return std::nullopt; }
-
-private:
-    QString token_;
-};
 
 void writeRandomFile(QFile& file, qint64 size)
 {
@@ -74,27 +65,7 @@ double uploadWithClient(QCoreApplication& application, const QString& token, con
     const FileRoute route = FileRouter().route(url);
     const DriveUploadRequest request{url, LocalFileSnapshot::inspect(url, false), route, OpenMode::officePreserved,
                                      QStringLiteral("Opened from Mac"), route.destinationFolderName()};
-    QElapsedTimer timer;
-    timer.start();
-    double seconds = 0;
-    bool failed = false;
-    QCoro::connect(
-        [&]() -> QCoro::Task<> {
-            try {
-                co_await client.uploadFile(request);
-            } catch (const std::exception& error) {
-                std::fprintf(stderr, "upload failed: %s\n", error.what());
-                failed = true;
-            }
-        }(),
-        &application, [&] {
-            seconds = timer.nsecsElapsed() / 1e9;
-            application.quit();
-        });
-    application.exec();
-    if (failed)
-        std::exit(1);
-    return seconds;
+    return bench::timedUpload(application, client, request);
 }
 
 QByteArray runCurl(const QStringList& arguments)
