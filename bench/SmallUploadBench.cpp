@@ -9,9 +9,7 @@
 //
 //   small_upload_bench [FILES] [--tls]    (default 200)
 
-#include "GoogleEmulatorProcess.h"
 #include "TimedUpload.h"
-#include "net/TrustStore.h"
 #include "state/LocalFileSnapshot.h"
 
 #include <QCoreApplication>
@@ -67,13 +65,8 @@ int main(int argc, char** argv)
     const int files = arguments.isEmpty() ? 200 : std::max(1, arguments.first().toInt());
 
     QTemporaryDir folder;
-    const TestCertificateAuthority authority;
-    GoogleEmulatorOptions options;
-    if (overTls) {
-        options.tls = authority.serverFiles();
-        trustCertificateAuthoritiesOf({{QStringLiteral("SSL_CERT_FILE"), authority.certificatePath()}});
-    }
-    GoogleEmulatorProcess emulator(options);
+    bench::BenchEmulator server(overTls);
+    GoogleEmulatorProcess& emulator = server.process;
     const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
     const QString token = emulator.accessToken();
     const auto importLimits = std::make_shared<SharedImportLimits::element_type>();

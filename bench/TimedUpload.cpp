@@ -1,11 +1,31 @@
 #include "TimedUpload.h"
 
+#include "net/TrustStore.h"
+
 #include <QElapsedTimer>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace orvane::bench {
+
+namespace {
+
+testsupport::GoogleEmulatorOptions emulatorOptions(bool overTls, const testsupport::TestCertificateAuthority& authority)
+{
+    testsupport::GoogleEmulatorOptions options;
+    if (overTls)
+        options.tls = authority.serverFiles();
+    return options;
+}
+
+} // namespace
+
+BenchEmulator::BenchEmulator(bool overTls) : process(emulatorOptions(overTls, authority))
+{
+    if (overTls)
+        trustCertificateAuthoritiesOf({{QStringLiteral("SSL_CERT_FILE"), authority.certificatePath()}});
+}
 
 double timedUpload(QCoreApplication& application, GoogleDriveClient& client, const DriveUploadRequest& request)
 {

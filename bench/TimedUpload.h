@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GoogleEmulatorProcess.h"
+#include "TestCertificateAuthority.h"
 #include "drive/GoogleDriveClient.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,15 @@ public:
 
 private:
     QString token_;
+};
+
+// The emulator the upload benchmarks send to; with TLS, this process trusts
+// its certificate authority as it would a system's.
+struct BenchEmulator {
+    explicit BenchEmulator(bool overTls);
+
+    const testsupport::TestCertificateAuthority authority;
+    testsupport::GoogleEmulatorProcess process;
 };
 
 // Runs one upload in the application's event loop and gives its seconds; a

@@ -10,9 +10,7 @@
 //
 //   upload_bench [SIZE_MIB [CHUNK_MIB]] [--tls]    (defaults: 1024, the client's chunk size)
 
-#include "GoogleEmulatorProcess.h"
 #include "TimedUpload.h"
-#include "net/TrustStore.h"
 #include "state/LocalFileSnapshot.h"
 
 #include <QCoreApplication>
@@ -123,13 +121,8 @@ int main(int argc, char** argv)
         tuning.chunkSize = arguments[1].toLongLong() << 20;
 
     QTemporaryDir folder;
-    const TestCertificateAuthority authority;
-    GoogleEmulatorOptions options;
-    if (overTls) {
-        options.tls = authority.serverFiles();
-        trustCertificateAuthoritiesOf({{QStringLiteral("SSL_CERT_FILE"), authority.certificatePath()}});
-    }
-    GoogleEmulatorProcess emulator(options);
+    bench::BenchEmulator server(overTls);
+    GoogleEmulatorProcess& emulator = server.process;
     const GoogleServiceEndpoints endpoints = GoogleServiceEndpoints::google().withServiceRoot(emulator.rootUrl());
 
     QFile file(folder.filePath(QStringLiteral("large.xls")));
@@ -146,7 +139,7 @@ int main(int argc, char** argv)
         clientSeconds =
             std::min(clientSeconds, uploadWithClient(application, emulator.accessToken(), endpoints, url, tuning));
         curlSeconds = std::min(curlSeconds, uploadWithCurl(emulator, emulator.accessToken(), file.fileName(), size,
-                                                           overTls ? std::optional(authority.certificatePath())
+                                                           overTls ? std::optional(server.authority.certificatePath())
                                                                    : std::nullopt));
     }
     const double clientResident = peakResidentMiB();

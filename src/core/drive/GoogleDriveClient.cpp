@@ -29,6 +29,14 @@ QNetworkRequest authorizedRequest(const QUrl& url, const QString& token)
     return request;
 }
 
+// A GET for the retried exchanges: each try carries the token it was given.
+auto authorizedGet(QNetworkAccessManager& manager, const QUrl& url, const AbortSignal& abort)
+{
+    return [&manager, &url, &abort](QString token) {
+        return sendRequest(manager, authorizedRequest(url, token), "GET", {}, abort);
+    };
+}
+
 // Every 2xx answer is a success whose whole body must decode; anything else
 // fails with what Google said.
 template <typename Decoded>
@@ -157,9 +165,7 @@ QCoro::Task<> GoogleDriveClient::requireConvertible(DriveAuthorization& authoriz
         try {
             const HttpResponse response = co_await exchange(
                 authorization,
-                [&](QString token) {
-                    return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-                },
+                authorizedGet(networkAccessManager_, url, abort_),
                 budget);
             *importLimits_ = decodedAnswer<DriveImportLimits>(response);
         } catch (const UrlError& error) {
@@ -211,9 +217,7 @@ QCoro::Task<std::optional<DriveFile>> GoogleDriveClient::findFolder(DriveAuthori
         try {
             response = co_await exchange(
                 authorization,
-                [&](QString token) {
-                    return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-                },
+                authorizedGet(networkAccessManager_, url, abort_),
                 budget);
         } catch (const UrlError& error) {
             // A page token Drive refuses (400) no longer leads anywhere; Google's
@@ -312,9 +316,7 @@ QCoro::Task<std::optional<DriveFile>> GoogleDriveClient::fileByID(DriveAuthoriza
     RetryBudget budget(retryPolicy_, abort_);
     const HttpResponse response = co_await finalAnswer(
         authorization,
-        [&](QString token) {
-            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-        },
+        authorizedGet(networkAccessManager_, url, abort_),
         budget);
     if (response.statusCode == 404)
         co_return std::nullopt;
@@ -329,9 +331,7 @@ QCoro::Task<QString> GoogleDriveClient::generateID(DriveAuthorization& authoriza
     RetryBudget budget(retryPolicy_, abort_);
     const HttpResponse response = co_await exchange(
         authorization,
-        [&](QString token) {
-            return sendRequest(networkAccessManager_, authorizedRequest(url, token), "GET", {}, abort_);
-        },
+        authorizedGet(networkAccessManager_, url, abort_),
         budget);
     const GeneratedIds generated = decodedAnswer<GeneratedIds>(response);
     if (generated.ids.isEmpty() || generated.ids.first().isEmpty())
